@@ -40,8 +40,12 @@ public:
 	bool IsEmpty() const;
 	bool HasField(const char* name, type_code type = B_ANY_TYPE) const;
 
+	// Items of the known types keep their type's size and layout, whatever isFixedSize says;
+	// every item of another fixed-size type must have the size of the field's first.
 	status_t AddData(const char* name, type_code type, const void* data, ssize_t numBytes,
 		bool isFixedSize = true, int32 numItems = 1);
+	// Keeps device, folder inode and name as the platform flattens them, followed by the
+	// folder's path; the device is kept in 32 bits.
 	status_t AddRef(const char* name, const entry_ref* ref);
 	status_t AddString(const char* name, const char* string);
 	status_t AddInt8(const char* name, int8 value);
@@ -53,12 +57,14 @@ public:
 	status_t AddDouble(const char* name, double value);
 	status_t AddPoint(const char* name, BPoint point);
 	status_t AddRect(const char* name, BRect rect);
+	// Keeps the message flattened; FindMessage() reads it back.
 	status_t AddMessage(const char* name, const BMessage* message);
 
 	status_t FindData(const char* name, type_code type, int32 index, const void** data,
 		ssize_t* numBytes) const;
 	status_t FindData(const char* name, type_code type, const void** data,
 		ssize_t* numBytes) const;
+	// Items that don't hold a whole ref, or strings that don't end in a zero, are B_BAD_DATA.
 	status_t FindRef(const char* name, entry_ref* ref) const;
 	status_t FindRef(const char* name, int32 index, entry_ref* ref) const;
 	status_t FindString(const char* name, const char** string) const;
@@ -83,6 +89,7 @@ public:
 	void PrintToStream() const;
 
 	// The classic flattened form ('FOB1', little-endian): what files and other processes get.
+	// Names longer than 255 bytes can't be written in it: both calls return B_BAD_VALUE then.
 	ssize_t FlattenedSize() const;
 	status_t Flatten(char* buffer, ssize_t size) const;
 	// Reads a flattened message of at most size bytes; anything malformed is rejected with

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <mutex>
 
-#include <display/HeadlessDisplay.h>
+#include <display/FltkDisplay.h>
 
 
 namespace BPrivate {
@@ -18,6 +18,58 @@ std::mutex sServerLock;
 std::unique_ptr<DisplayServer> sServer;
 std::atomic<DisplayServer*> sCurrent{nullptr};
 std::atomic<display_id> sNextId{1};
+
+
+// The on-screen display, opened at its first use: a test that installs another backend first
+// (asking display_server() what is in use) never touches X.
+class DeferredDisplay : public DisplayServer {
+public:
+	void SetWindow(display_id window, const window_state& state) override
+	{
+		_Server()->SetWindow(window, state);
+	}
+
+	void RemoveWindow(display_id window) noexcept override
+	{
+		_Server()->RemoveWindow(window);
+	}
+
+	void SetView(display_id window, display_id view, const view_state& state) override
+	{
+		_Server()->SetView(window, view, state);
+	}
+
+	void RemoveView(display_id window, display_id view) noexcept override
+	{
+		_Server()->RemoveView(window, view);
+	}
+
+	float StringWidth(const font_spec& font, const char* text) override
+	{
+		return _Server()->StringWidth(font, text);
+	}
+
+	void GetFontHeight(const font_spec& font, float* ascent, float* descent,
+		float* leading) override
+	{
+		_Server()->GetFontHeight(font, ascent, descent, leading);
+	}
+
+	BRect ScreenFrame() override
+	{
+		return _Server()->ScreenFrame();
+	}
+
+private:
+	DisplayServer* _Server()
+	{
+		std::call_once(fOpened, [this] { fServer = FltkDisplay::Create(); });
+		return fServer.get();
+	}
+
+	std::once_flag fOpened;
+	std::unique_ptr<FltkDisplay> fServer;
+};
 
 } // namespace
 
@@ -36,7 +88,8 @@ display_server()
 
 	std::lock_guard<std::mutex> guard(sServerLock);
 	if (sServer == nullptr) {
-		sServer = std::make_unique<HeadlessDisplay>();
+		// Without a backend installed (tests install the headless one), windows go on screen.
+		sServer = std::make_unique<DeferredDisplay>();
 		sCurrent.store(sServer.get(), std::memory_order_release);
 	}
 	return sServer.get();

@@ -334,8 +334,9 @@ BView::FillDisplayState(view_state* state) const
 void
 BView::_Attach(BWindow* window)
 {
-	fWindow = window;
+	// Without memory part of a tree may stay unattached; _Detach skips what never attached.
 	window->_RegisterView(this);
+	fWindow = window;
 	_SyncDisplay();
 	for (BView* child : fChildren)
 		child->_Attach(window);
@@ -346,6 +347,8 @@ BView::_Attach(BWindow* window)
 void
 BView::_Detach()
 {
+	if (fWindow == NULL)
+		return;
 	DetachedFromWindow();
 	for (BView* child : fChildren)
 		child->_Detach();

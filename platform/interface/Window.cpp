@@ -368,7 +368,12 @@ void
 BWindow::_RegisterView(BView* view)
 {
 	fViews.emplace(view->fToken, view);
-	AddHandler(view);
+	try {
+		AddHandler(view);
+	} catch (...) {
+		fViews.erase(view->fToken);
+		throw;
+	}
 }
 
 

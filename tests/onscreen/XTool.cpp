@@ -1,0 +1,300 @@
+/*
+ * Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
+ */
+
+// What the on-screen tests need of X that xdotool can't do well:
+//   xtool wait-window TITLE MS     waits for a mapped top-level window titled TITLE, prints
+//                                  "ID X Y WIDTH HEIGHT"
+//   xtool wait-gone ID MS          waits until window ID is unmapped or destroyed
+//   xtool close ID                 asks ID to close as a window manager's close box does
+//   xtool drop ID X Y TYPE FILE    drops FILE's bytes, offered as TYPE, on ID at root X,Y,
+//                                  playing the source's half of XDND; prints the target's answer
+
+#include <poll.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+
+namespace {
+
+typedef std::chrono::steady_clock clock_type;
+
+Display* sDisplay;
+bool sBadWindow;
+
+
+int
+ignore_errors(Display*, XErrorEvent* event)
+{
+	if (event->error_code == BadWindow || event->error_code == BadDrawable)
+		sBadWindow = true;
+	return 0;
+}
+
+
+// Waits for the next event until the deadline; false at the deadline.
+bool
+next_event(XEvent* event, clock_type::time_point deadline)
+{
+	while (XPending(sDisplay) == 0) {
+		auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+			deadline - clock_type::now()).count();
+		if (left <= 0)
+			return false;
+		pollfd descriptor = {ConnectionNumber(sDisplay), POLLIN, 0};
+		poll(&descriptor, 1, static_cast<int>(std::min<long long>(left, 100)));
+	}
+	XNextEvent(sDisplay, event);
+	return true;
+}
+
+
+bool
+title_of(Window window, std::string* title)
+{
+	XTextProperty property;
+	if (XGetWMName(sDisplay, window, &property) == 0 || property.value == NULL)
+		return false;
+	title->assign(reinterpret_cast<char*>(property.value), property.nitems);
+	XFree(property.value);
+	return true;
+}
+
+
+Window
+find_window(const char* title)
+{
+	Window root;
+	Window parent;
+	Window* children = NULL;
+	unsigned int count = 0;
+	if (XQueryTree(sDisplay, DefaultRootWindow(sDisplay), &root, &parent, &children, &count) == 0)
+		return None;
+	Window found = None;
+	for (unsigned int i = 0; i < count && found == None; i++) {
+		XWindowAttributes attributes;
+		std::string name;
+		sBadWindow = false;
+		if (XGetWindowAttributes(sDisplay, children[i], &attributes) != 0 && !sBadWindow
+			&& attributes.map_state == IsViewable && title_of(children[i], &name)
+			&& name == title)
+			found = children[i];
+	}
+	if (children != NULL)
+		XFree(children);
+	return found;
+}
+
+
+int
+wait_window(const char* title, int milliseconds)
+{
+	auto deadline = clock_type::now() + std::chrono::milliseconds(milliseconds);
+	XSelectInput(sDisplay, DefaultRootWindow(sDisplay), SubstructureNotifyMask);
+	while (true) {
+		Window window = find_window(title);
+		if (window != None) {
+			XWindowAttributes attributes;
+			XGetWindowAttributes(sDisplay, window, &attributes);
+			int x;
+			int y;
+			Window child;
+			XTranslateCoordinates(sDisplay, window, DefaultRootWindow(sDisplay), 0, 0, &x, &y,
+				&child);
+			printf("%lu %d %d %d %d\n", window, x, y, attributes.width, attributes.height);
+			return 0;
+		}
+		XEvent event;
+		if (!next_event(&event, deadline) && clock_type::now() >= deadline) {
+			fprintf(stderr, "xtool: no window \"%s\"\n", title);
+			return 1;
+		}
+		// Titles may come after the map: look at property changes of new windows too.
+		if (event.type == CreateNotify)
+			XSelectInput(sDisplay, event.xcreatewindow.window, PropertyChangeMask);
+	}
+}
+
+
+bool
+is_mapped(Window window)
+{
+	XWindowAttributes attributes;
+	sBadWindow = false;
+	XSync(sDisplay, False);
+	bool exists = XGetWindowAttributes(sDisplay, window, &attributes) != 0;
+	XSync(sDisplay, False);
+	return exists && !sBadWindow && attributes.map_state != IsUnmapped;
+}
+
+
+int
+wait_gone(Window window, int milliseconds)
+{
+	auto deadline = clock_type::now() + std::chrono::milliseconds(milliseconds);
+	XSelectInput(sDisplay, window, StructureNotifyMask);
+	while (is_mapped(window)) {
+		XEvent event;
+		if (!next_event(&event, deadline)) {
+			fprintf(stderr, "xtool: window %lu is still there\n", window);
+			return 1;
+		}
+	}
+	return 0;
+}
+
+
+int
+close_window(Window window)
+{
+	XEvent event = {};
+	event.xclient.type = ClientMessage;
+	event.xclient.window = window;
+	event.xclient.message_type = XInternAtom(sDisplay, "WM_PROTOCOLS", False);
+	event.xclient.format = 32;
+	event.xclient.data.l[0] = static_cast<long>(XInternAtom(sDisplay, "WM_DELETE_WINDOW", False));
+	event.xclient.data.l[1] = CurrentTime;
+	XSendEvent(sDisplay, window, False, NoEventMask, &event);
+	XSync(sDisplay, False);
+	return 0;
+}
+
+
+void
+send_xdnd(Window target, Window source, const char* type, long l1, long l2, long l3, long l4)
+{
+	XEvent event = {};
+	event.xclient.type = ClientMessage;
+	event.xclient.window = target;
+	event.xclient.message_type = XInternAtom(sDisplay, type, False);
+	event.xclient.format = 32;
+	event.xclient.data.l[0] = static_cast<long>(source);
+	event.xclient.data.l[1] = l1;
+	event.xclient.data.l[2] = l2;
+	event.xclient.data.l[3] = l3;
+	event.xclient.data.l[4] = l4;
+	XSendEvent(sDisplay, target, False, NoEventMask, &event);
+	XFlush(sDisplay);
+}
+
+
+// Waits for the XDND message type, answering the selection requests that come meanwhile.
+bool
+wait_xdnd(const char* type, Window source, const std::string& payload, XEvent* _event,
+	clock_type::time_point deadline)
+{
+	Atom wanted = XInternAtom(sDisplay, type, False);
+	XEvent event;
+	while (next_event(&event, deadline)) {
+		if (event.type == ClientMessage && event.xclient.message_type == wanted) {
+			*_event = event;
+			return true;
+		}
+		if (event.type != SelectionRequest)
+			continue;
+		XSelectionRequestEvent& request = event.xselectionrequest;
+		XEvent reply = {};
+		reply.xselection.type = SelectionNotify;
+		reply.xselection.requestor = request.requestor;
+		reply.xselection.selection = request.selection;
+		reply.xselection.target = request.target;
+		reply.xselection.time = request.time;
+		reply.xselection.property = request.property != None ? request.property : request.target;
+		XChangeProperty(sDisplay, request.requestor, reply.xselection.property, request.target, 8,
+			PropModeReplace, reinterpret_cast<const unsigned char*>(payload.data()),
+			static_cast<int>(payload.size()));
+		XSendEvent(sDisplay, request.requestor, False, NoEventMask, &reply);
+		XFlush(sDisplay);
+	}
+	return false;
+}
+
+
+int
+drop(Window target, int x, int y, const char* type, const char* file)
+{
+	std::ifstream input(file, std::ios::binary);
+	std::string payload((std::istreambuf_iterator<char>(input)), std::istreambuf_iterator<char>());
+	if (!input.good() && !input.eof()) {
+		fprintf(stderr, "xtool: can't read %s\n", file);
+		return 1;
+	}
+
+	auto deadline = clock_type::now() + std::chrono::seconds(10);
+	Window source = XCreateSimpleWindow(sDisplay, DefaultRootWindow(sDisplay), 0, 0, 1, 1, 0, 0,
+		0);
+	Atom selection = XInternAtom(sDisplay, "XdndSelection", False);
+	XSetSelectionOwner(sDisplay, selection, source, CurrentTime);
+
+	long version = 5;
+	Atom actual;
+	int format;
+	unsigned long count;
+	unsigned long after;
+	unsigned char* data = NULL;
+	if (XGetWindowProperty(sDisplay, target, XInternAtom(sDisplay, "XdndAware", False), 0, 1,
+			False, XA_ATOM, &actual, &format, &count, &after, &data) != Success || count == 0) {
+		fprintf(stderr, "xtool: window %lu takes no drops\n", target);
+		return 1;
+	}
+	version = std::min(version, *reinterpret_cast<long*>(data));
+	XFree(data);
+
+	long offered = static_cast<long>(XInternAtom(sDisplay, type, False));
+	long copy = static_cast<long>(XInternAtom(sDisplay, "XdndActionCopy", False));
+	send_xdnd(target, source, "XdndEnter", version << 24, offered, None, None);
+	send_xdnd(target, source, "XdndPosition", 0, (x << 16) | y, CurrentTime, copy);
+	XEvent answer;
+	if (!wait_xdnd("XdndStatus", source, payload, &answer, deadline)) {
+		fprintf(stderr, "xtool: no XdndStatus\n");
+		return 1;
+	}
+	if ((answer.xclient.data.l[1] & 1) == 0) {
+		send_xdnd(target, source, "XdndLeave", 0, 0, 0, 0);
+		printf("refused\n");
+		return 0;
+	}
+	send_xdnd(target, source, "XdndDrop", 0, CurrentTime, 0, 0);
+	if (!wait_xdnd("XdndFinished", source, payload, &answer, deadline)) {
+		fprintf(stderr, "xtool: no XdndFinished\n");
+		return 1;
+	}
+	printf("finished\n");
+	return 0;
+}
+
+} // namespace
+
+
+int
+main(int argc, char** argv)
+{
+	sDisplay = XOpenDisplay(NULL);
+	if (sDisplay == NULL) {
+		fprintf(stderr, "xtool: can't open the X display\n");
+		return 2;
+	}
+	XSetErrorHandler(&ignore_errors);
+	std::string command = argc > 1 ? argv[1] : "";
+	if (command == "wait-window" && argc == 4)
+		return wait_window(argv[2], atoi(argv[3]));
+	if (command == "wait-gone" && argc == 4)
+		return wait_gone(strtoul(argv[2], NULL, 0), atoi(argv[3]));
+	if (command == "close" && argc == 3)
+		return close_window(strtoul(argv[2], NULL, 0));
+	if (command == "drop" && argc == 7)
+		return drop(strtoul(argv[2], NULL, 0), atoi(argv[3]), atoi(argv[4]), argv[5], argv[6]);
+	fprintf(stderr, "usage: xtool wait-window TITLE MS | wait-gone ID MS | close ID"
+		" | drop ID X Y TYPE FILE\n");
+	return 2;
+}

@@ -1,0 +1,266 @@
+#!/bin/bash
+# Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
+#
+# onscreen.sh CASE: one end-to-end case of the editor on an X display, driven as a person
+# would, with real pointer clicks and key presses. The programs come from the environment:
+# HOST (run-tracker-addon), ADDON, XTOOL, DROP_TARGET, FAILING_STAT, SHOTS (a folder).
+
+set -u
+
+work=$(mktemp -d)
+children=()
+cleanup() {
+	for child in "${children[@]}"; do
+		kill "$child" 2>/dev/null
+	done
+	rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+	echo "FAIL: $*" >&2
+	exit 1
+}
+
+# Where things are in a permissions window, from its top-left corner: the check boxes' columns
+# (owner, group, other) and rows (read, write, execute), and the two buttons, as the layout of
+# three labeled frames over a row of two buttons puts them with DejaVu Sans at 12 pixels.
+columns=(21 113 205)
+rows=(39 62 85)
+cancel_x=73
+set_x=211
+buttons_y=119
+
+# start NAME COMMAND...: runs COMMAND in the background, output in $work/NAME.out/.err.
+start() {
+	local name=$1
+	shift
+	"$@" >"$work/$name.out" 2>"$work/$name.err" &
+	children+=($!)
+	eval "${name}_pid=$!"
+}
+
+# finish PID: waits (with a deadline) for PID to exit and sets status.
+finish() {
+	local pid=$1 deadline=$((SECONDS + 15))
+	while kill -0 "$pid" 2>/dev/null; do
+		[ $SECONDS -le $deadline ] || fail "process $pid did not exit"
+		sleep 0.02
+	done
+	wait "$pid"
+	status=$?
+}
+
+# window TITLE: waits for the window; sets win, win_x, win_y, win_w, win_h.
+window() {
+	read -r win win_x win_y win_w win_h < <("$XTOOL" wait-window "$1" 10000) \
+		|| fail "no window \"$1\""
+	[ -n "$win" ] || fail "no window \"$1\""
+}
+
+click() {
+	xdotool mousemove --sync $((win_x + $1)) $((win_y + $2)) click 1
+}
+
+box() {
+	click "${columns[$1]}" "${rows[$2]}"
+}
+
+keys() {
+	xdotool windowfocus --sync "$win" key --delay 20 "$@"
+}
+
+mode_is() {
+	local mode
+	mode=$(stat -c %a "$1")
+	[ "$mode" = "$2" ] || fail "$1 has mode $mode, not $2"
+}
+
+exited_well() {
+	finish "$1"
+	[ "$status" -eq 0 ] || fail "the host exited with $status: $(cat "$work"/*.err)"
+}
+
+shoot() {
+	mkdir -p "$SHOTS"
+	import -window "$win" "$SHOTS/$1.png" || fail "no screenshot $1"
+}
+
+# Waits until FILE holds a line "end" (a drop target's report).
+report() {
+	local deadline=$((SECONDS + 10))
+	until grep -qx end "$1" 2>/dev/null; do
+		[ $SECONDS -le $deadline ] || fail "no report in $1"
+		sleep 0.02
+	done
+}
+
+
+case_pointer() {
+	echo data >"$work/file"
+	chmod 644 "$work/file"
+	start host "$HOST" "$ADDON" "$work/file"
+	window file
+	[ "$win_x $win_y" = "50 50" ] || fail "window at $win_x,$win_y"
+	box 1 1
+	box 2 2
+	box 0 0
+	box 0 0
+	click $set_x $buttons_y
+	exited_well "$host_pid"
+	mode_is "$work/file" 663
+}
+
+
+case_keyboard() {
+	echo data >"$work/file"
+	chmod 600 "$work/file"
+	start host "$HOST" "$ADDON" "$work/file"
+	window file
+	# Escape does nothing to a window; focus starts on the first box.
+	keys Escape space Tab Tab space
+	# On to "Set" past the six boxes of group and other and "Cancel", pressed with Return.
+	keys Tab Tab Tab Tab Tab Tab Tab Tab Return
+	exited_well "$host_pid"
+	mode_is "$work/file" 300
+}
+
+
+case_space_on_button() {
+	echo data >"$work/file"
+	chmod 640 "$work/file"
+	start host "$HOST" "$ADDON" "$work/file"
+	window file
+	keys Tab Tab Tab Tab space
+	keys shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab \
+		shift+Tab shift+Tab shift+Tab shift+Tab
+	keys space
+	exited_well "$host_pid"
+	mode_is "$work/file" 660
+}
+
+
+case_cancel() {
+	echo data >"$work/file"
+	chmod 640 "$work/file"
+	start host "$HOST" "$ADDON" "$work/file"
+	window file
+	click $cancel_x $buttons_y
+	exited_well "$host_pid"
+	mode_is "$work/file" 640
+
+	# With a change, Cancel warns first; the alert's button goes with Return.
+	start host "$HOST" "$ADDON" "$work/file"
+	window file
+	box 2 0
+	click $cancel_x $buttons_y
+	window "Bitgate Error"
+	keys Return
+	exited_well "$host_pid"
+	mode_is "$work/file" 640
+}
+
+
+case_close_box() {
+	echo data >"$work/file"
+	chmod 640 "$work/file"
+	start host "$HOST" "$ADDON" "$work/file"
+	window file
+	box 2 0
+	"$XTOOL" close "$win"
+	"$XTOOL" wait-gone "$win" 10000 || fail "the window stayed"
+	exited_well "$host_pid"
+	mode_is "$work/file" 640
+}
+
+
+case_alert() {
+	start host "$HOST" "$ADDON" "$work/missing"
+	window "Bitgate Error"
+	grep -q "Woah" <(xdotool getwindowname "$win") && fail "the title is the text"
+	shoot alert
+	keys Return
+	exited_well "$host_pid"
+
+	# Without items the add-on says so; Escape works as well as Return.
+	start host "$HOST" "$ADDON"
+	window "Bitgate Error"
+	keys Escape
+	exited_well "$host_pid"
+}
+
+
+case_two_windows() {
+	echo one >"$work/one"
+	echo two >"$work/two"
+	start host "$HOST" "$ADDON" "$work/one" "file://$work/two"
+	window one
+	[ "$win_x $win_y" = "50 50" ] || fail "first window at $win_x,$win_y"
+	local first=$win
+	window two
+	[ "$win_x $win_y" = "64 64" ] || fail "second window at $win_x,$win_y"
+	# The first one stays usable while the second is open.
+	"$XTOOL" close "$first"
+	"$XTOOL" wait-gone "$first" 10000 || fail "the first window stayed"
+	click $cancel_x $buttons_y
+	exited_well "$host_pid"
+}
+
+
+case_drop() {
+	local folder="$work/drop ü"
+	mkdir "$folder"
+	touch "$folder/a b.txt" "$folder/100%" "$folder/#hash" "$folder/caf$(printf '\xe9')"
+	start target "$DROP_TARGET"
+	window "Drop Target"
+	local x=$((win_x + 40)) y=$((win_y + 30))
+	local base="file://${work// /%20}/drop%20%C3%BC"
+	printf '%s\r\n' "# from a test" "$base/a%20b.txt" "" "$base/100%25" \
+		"file://localhost${work}/drop%20%C3%BC/%23hash" "${folder}/caf$(printf '\xe9')" \
+		>"$work/list"
+	"$XTOOL" drop "$win" $x $y text/uri-list "$work/list" | grep -qx finished \
+		|| fail "the drop was not finished"
+	report "$work/target.out"
+	local expected
+	expected=$(printf '%s\n' "what DATA" "ref a b.txt" "ref 100%" "ref #hash" \
+		"ref caf$(printf '\xe9')" end)
+	[ "$(cat "$work/target.out")" = "$expected" ] || fail "got $(cat "$work/target.out")"
+
+	# Text, and a file on another host, are no files.
+	: >"$work/target.out"
+	printf 'hello, world\nfile://elsewhere/etc/passwd\n' >"$work/text"
+	"$XTOOL" drop "$win" $x $y UTF8_STRING "$work/text" | grep -qx finished \
+		|| fail "the text drop was not finished"
+	report "$work/target.out"
+	grep -qx "what MIME" "$work/target.out" || fail "got $(cat "$work/target.out")"
+	grep -qx "text hello, world" "$work/target.out" || fail "got $(cat "$work/target.out")"
+	grep -q "^ref " "$work/target.out" && fail "text came as refs"
+	"$XTOOL" close "$win"
+	finish "$target_pid"
+	[ "$status" -eq 0 ] || fail "the drop target exited with $status"
+}
+
+
+case_screenshots() {
+	echo data >"$work/Read Me.txt"
+	chmod 754 "$work/Read Me.txt"
+	start host "$HOST" "$ADDON" "$work/Read Me.txt"
+	window "Read Me.txt"
+	shoot permissions
+	click $cancel_x $buttons_y
+	exited_well "$host_pid"
+
+	echo data >"$work/unreadable"
+	start host env LD_PRELOAD="$FAILING_STAT" FAILING_STAT_NAME=/unreadable "$HOST" "$ADDON" \
+		"$work/unreadable"
+	window "Bitgate Error"
+	shoot unreadable-alert
+	keys Return
+	window unreadable
+	shoot unreadable
+	click $cancel_x $buttons_y
+	exited_well "$host_pid"
+}
+
+
+"case_$1"
