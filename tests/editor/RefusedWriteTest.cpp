@@ -1,0 +1,129 @@
+/*
+ * Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
+ */
+// Writes the system refuses. Root may change any file's mode, so the refused write runs as
+// another user (setpriv), and the read-only volume is a tmpfs in a namespace of its own
+// (unshare): this program runs itself again in each, with the child's part selected by
+// BITGATE_CHILD.
+#include <stdlib.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <ProcessRefs.h>
+
+#include "EditorHarness.h"
+
+
+using BPrivate::ScriptedUser;
+
+
+namespace {
+
+const char* const kChildVariable = "BITGATE_CHILD";
+
+
+std::string
+own_path()
+{
+	char path[4096];
+	ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
+	path[length > 0 ? length : 0] = '\0';
+	return path;
+}
+
+
+// Runs this program again through the given launcher, running the child test named filter.
+int
+run_child(std::vector<std::string> launcher, const std::string& filter, const std::string& path)
+{
+	pid_t child = fork();
+	if (child == 0) {
+		setenv(kChildVariable, path.c_str(), 1);
+		launcher.push_back(own_path());
+		launcher.push_back("--gtest_filter=" + filter);
+		std::vector<char*> arguments;
+		for (std::string& argument : launcher)
+			arguments.push_back(argument.data());
+		arguments.push_back(NULL);
+		execvp(arguments[0], arguments.data());
+		_exit(127);
+	}
+	int status;
+	waitpid(child, &status, 0);
+	return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+}
+
+
+// Turns on Other write, presses "Set" and returns the text of the alert that follows.
+std::string
+set_and_read_alert(const std::string& path)
+{
+	ScriptedUser user;
+	AddOnCall call(process_refs, refs_message({path}));
+	auto window = user.WaitForWindow(path.substr(path.rfind('/') + 1));
+	user.Click(user.FindControl(window.id, "write", "Other"));
+	user.Click(user.FindControl(window.id, "Set"));
+	auto alert = user.WaitForAlert();
+	user.Press(alert);
+	user.WaitForGone(window.id);
+	call.WaitReturned(user);
+	return alert.text;
+}
+
+} // namespace
+
+
+TEST(RefusedWriteTest, AnotherOwnersFileIsRefused)
+{
+	if (getuid() != 0)
+		GTEST_SKIP() << "needs root to make a file of another owner";
+	TempFolder folder;
+	std::string path = folder.MakeFile("roots-file", 0644);
+	int status = run_child({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"},
+		"RefusedWriteChild.NotTheOwner", path);
+	EXPECT_EQ(status, 0);
+	EXPECT_EQ(mode_of(path), 0644);
+}
+
+
+TEST(RefusedWriteTest, AReadOnlyVolumeIsRefused)
+{
+	TempFolder folder;
+	int status = run_child({"unshare", "-Urm"}, "RefusedWriteChild.ReadOnlyVolume",
+		folder.Path());
+	EXPECT_EQ(status, 0);
+}
+
+
+TEST(RefusedWriteChild, NotTheOwner)
+{
+	const char* path = getenv(kChildVariable);
+	if (path == NULL)
+		GTEST_SKIP() << "run by RefusedWriteTest";
+	ASSERT_NE(getuid(), 0u);
+	EXPECT_EQ(set_and_read_alert(path), "Unknown error!");
+	EXPECT_EQ(mode_of(path), 0644);
+}
+
+
+TEST(RefusedWriteChild, ReadOnlyVolume)
+{
+	const char* folder = getenv(kChildVariable);
+	if (folder == NULL)
+		GTEST_SKIP() << "run by RefusedWriteTest";
+	ASSERT_EQ(mount("none", folder, "tmpfs", 0, NULL), 0);
+	std::string path = std::string(folder) + "/file";
+	FILE* file = fopen(path.c_str(), "w");
+	ASSERT_NE(file, nullptr);
+	fclose(file);
+	chmod(path.c_str(), 0644);
+	ASSERT_EQ(mount(NULL, folder, NULL, MS_REMOUNT | MS_RDONLY, NULL), 0);
+
+	EXPECT_EQ(set_and_read_alert(path), "Can't set permissions on a read-only Bvolume.");
+	EXPECT_EQ(mode_of(path), 0644);
+	umount(folder);
+}
