@@ -57,12 +57,14 @@ BLooper::PostMessage(BMessage* message, BHandler* handler, BHandler* replyTo)
 
 	try {
 		queued_message item{std::make_unique<BMessage>(*message), handler, handler == NULL};
+		// Notified under the lock: once it is released, the looper may handle the message,
+		// quit and be gone.
 		std::lock_guard<std::mutex> guard(fQueueLock);
 		fQueue.push_back(std::move(item));
+		fQueueChanged.notify_one();
 	} catch (const std::bad_alloc&) {
 		return B_NO_MEMORY;
 	}
-	fQueueChanged.notify_one();
 	return B_OK;
 }
 
@@ -109,14 +111,17 @@ BLooper::Run()
 		Lock();
 		delete this;
 	});
+	thread_id id;
 	{
 		std::unique_lock<std::mutex> guard(fLockLock);
 		fLockReleased.wait(guard, [this] { return fThread >= 0; });
+		id = fThread;
 	}
 	thread.detach();
-	// The creator's lock from construction passes to nobody: the loop takes its own.
+	// The creator's lock from construction passes to nobody: the loop takes its own. From
+	// then on the looper may quit at any moment, so nothing of it is touched after this.
 	Unlock();
-	return fThread;
+	return id;
 }
 
 
@@ -184,7 +189,6 @@ BLooper::Unlock()
 		return;
 	if (--fOwnerCount == 0) {
 		fOwner = -1;
-		guard.unlock();
 		fLockReleased.notify_all();
 	}
 }
@@ -276,8 +280,8 @@ BLooper::_Loop()
 			fThread = find_thread(NULL);
 			fRunning = true;
 		}
+		fLockReleased.notify_all();
 	}
-	fLockReleased.notify_all();
 
 	for (;;) {
 		queued_message item;

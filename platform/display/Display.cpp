@@ -14,8 +14,8 @@ namespace BPrivate {
 
 namespace {
 
+// Backends are never deleted: windows' threads may still talk to them while the process ends.
 std::mutex sServerLock;
-std::unique_ptr<DisplayServer> sServer;
 std::atomic<DisplayServer*> sCurrent{nullptr};
 std::atomic<display_id> sNextId{1};
 
@@ -87,12 +87,13 @@ display_server()
 		return current;
 
 	std::lock_guard<std::mutex> guard(sServerLock);
-	if (sServer == nullptr) {
+	current = sCurrent.load(std::memory_order_acquire);
+	if (current == nullptr) {
 		// Without a backend installed (tests install the headless one), windows go on screen.
-		sServer = std::make_unique<DeferredDisplay>();
-		sCurrent.store(sServer.get(), std::memory_order_release);
+		current = new DeferredDisplay;
+		sCurrent.store(current, std::memory_order_release);
 	}
-	return sServer.get();
+	return current;
 }
 
 
@@ -100,11 +101,7 @@ void
 install_display_server(std::unique_ptr<DisplayServer> server)
 {
 	std::lock_guard<std::mutex> guard(sServerLock);
-	// A backend that windows already used stays alive: they may still talk to it.
-	if (sServer != nullptr)
-		sServer.release();
-	sServer = std::move(server);
-	sCurrent.store(sServer.get(), std::memory_order_release);
+	sCurrent.store(server.release(), std::memory_order_release);
 }
 
 

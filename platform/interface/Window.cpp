@@ -24,8 +24,9 @@ const char* const kViewField = "be:view";
 const char* const kWhereField = "be:where";
 
 // Windows by display token, so that input from the display finds its window while it exists.
+// Never destroyed: windows' threads may outlive the process's static objects.
 std::mutex sWindowsLock;
-std::unordered_map<int32, BWindow*> sWindows;
+std::unordered_map<int32, BWindow*>& sWindows = *new std::unordered_map<int32, BWindow*>;
 
 
 void
