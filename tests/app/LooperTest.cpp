@@ -1,0 +1,129 @@
+/*
+ * Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
+ */
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <Looper.h>
+#include <Message.h>
+
+
+namespace {
+
+// Records what it handles, and whether it was locked by its own thread meanwhile.
+class RecordingLooper : public BLooper {
+public:
+	RecordingLooper(std::vector<uint32>& handled, std::mutex& lock, std::condition_variable& changed,
+		std::atomic<bool>& gone)
+		: fHandled(handled),
+		  fLock(lock),
+		  fChanged(changed),
+		  fGone(gone)
+	{
+	}
+
+	~RecordingLooper() override
+	{
+		std::lock_guard<std::mutex> guard(fLock);
+		fGone = true;
+		fChanged.notify_all();
+	}
+
+	void MessageReceived(BMessage* message) override
+	{
+		EXPECT_TRUE(IsLocked());
+		int32 value = 0;
+		message->FindInt32("value", &value);
+		std::lock_guard<std::mutex> guard(fLock);
+		fHandled.push_back(message->what + value);
+		fChanged.notify_all();
+	}
+
+private:
+	std::vector<uint32>& fHandled;
+	std::mutex& fLock;
+	std::condition_variable& fChanged;
+	std::atomic<bool>& fGone;
+};
+
+
+struct LooperTest : testing::Test {
+	template<typename Predicate>
+	bool WaitFor(Predicate predicate)
+	{
+		std::unique_lock<std::mutex> guard(lock);
+		return changed.wait_for(guard, std::chrono::seconds(10), predicate);
+	}
+
+	std::vector<uint32> handled;
+	std::mutex lock;
+	std::condition_variable changed;
+	std::atomic<bool> gone{false};
+};
+
+} // namespace
+
+
+TEST_F(LooperTest, HandlesCopiesInOrderAndQuitsFromItsThread)
+{
+	auto* looper = new RecordingLooper(handled, lock, changed, gone);
+	BMessage message('test');
+	for (int32 i = 0; i < 100; i++) {
+		message.MakeEmpty();
+		message.AddInt32("value", i);
+		// Posted before the thread runs, and changed after posting: the copies count.
+		ASSERT_EQ(looper->PostMessage(&message), B_OK);
+	}
+	message.what = 'late';
+	looper->Run();
+	ASSERT_TRUE(WaitFor([&] { return handled.size() == 100; }));
+	for (uint32 i = 0; i < 100; i++)
+		EXPECT_EQ(handled[i], 'test' + i);
+
+	looper->PostMessage(B_QUIT_REQUESTED);
+	EXPECT_TRUE(WaitFor([&] { return gone.load(); }));
+}
+
+
+TEST_F(LooperTest, AnotherThreadWaitsForTheLockWhileAMessageIsHandled)
+{
+	struct SlowLooper : BLooper {
+		std::atomic<bool> inside{false};
+		std::atomic<bool> release{false};
+		void MessageReceived(BMessage*) override
+		{
+			inside = true;
+			while (!release)
+				std::this_thread::yield();
+		}
+	};
+	auto* looper = new SlowLooper;
+	looper->Run();
+	looper->PostMessage('slow');
+	while (!looper->inside)
+		std::this_thread::yield();
+	EXPECT_EQ(looper->LockWithTimeout(50000), B_TIMED_OUT);
+	looper->release = true;
+	ASSERT_TRUE(looper->Lock());
+	EXPECT_TRUE(looper->IsLocked());
+	looper->Quit();
+}
+
+
+TEST_F(LooperTest, PostingToAHandlerOfAnotherLooperFails)
+{
+	auto* first = new RecordingLooper(handled, lock, changed, gone);
+	BLooper* second = new BLooper;
+	BHandler handler;
+	second->AddHandler(&handler);
+	BMessage message('test');
+	EXPECT_EQ(first->PostMessage(&message, &handler), B_BAD_HANDLER);
+	second->RemoveHandler(&handler);
+	first->Quit();
+	second->Quit();
+}
