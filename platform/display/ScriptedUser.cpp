@@ -198,6 +198,15 @@ ScriptedUser::Click(const view_info& control) const
 
 
 void
+ScriptedUser::Toggle(const view_info& box) const
+{
+	bool was = IsOn(box);
+	Click(box);
+	WaitFor("\"" + box.state.label + "\" to toggle", [&] { return IsOn(box) != was; });
+}
+
+
+void
 ScriptedUser::Close(display_id window) const
 {
 	deliver_close(window);

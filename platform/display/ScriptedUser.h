@@ -58,6 +58,8 @@ public:
 
 	// Clicks the control as a person would; its window handles the click in its own thread.
 	void Click(const view_info& control) const;
+	// Clicks a check box and waits until it shows the other state.
+	void Toggle(const view_info& box) const;
 	void Close(display_id window) const;
 	void ClickView(display_id window, BPoint where) const;
 	void Drop(display_id window, BPoint where, const std::vector<std::string>& paths) const;

@@ -238,10 +238,7 @@ TEST_F(EditorTest, SetWritesTheEditedBitsAndKeepsTheSpecialOnes)
 			for (const auto& toggle : each.toggles) {
 				if (toggle[0] == NULL)
 					continue;
-				auto box = fUser.FindControl(window.id, toggle[1], toggle[0]);
-				bool was = fUser.IsOn(box);
-				fUser.Click(box);
-				fUser.WaitFor("the box to toggle", [&] { return fUser.IsOn(box) != was; });
+				fUser.Toggle(fUser.FindControl(window.id, toggle[1], toggle[0]));
 			}
 			fUser.Click(fUser.FindControl(window.id, "Set"));
 			fUser.WaitForGone(window.id);
@@ -260,11 +257,8 @@ TEST_F(EditorTest, NoChangeWritesNothing)
 	for (int toggles : {0, 2}) {
 		edit_file(fUser, path, [&](const ScriptedUser::window_info& window) {
 			auto box = fUser.FindControl(window.id, "execute", "Group");
-			for (int i = 0; i < toggles; i++) {
-				bool was = fUser.IsOn(box);
-				fUser.Click(box);
-				fUser.WaitFor("the box to toggle", [&] { return fUser.IsOn(box) != was; });
-			}
+			for (int i = 0; i < toggles; i++)
+				fUser.Toggle(box);
 			fUser.Click(fUser.FindControl(window.id, "Set"));
 			fUser.WaitForGone(window.id);
 			EXPECT_TRUE(fUser.Alerts().empty());
