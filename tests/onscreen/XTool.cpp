@@ -190,7 +190,7 @@ send_xdnd(Window target, Window source, const char* type, long l1, long l2, long
 
 // Waits for the XDND message type, answering the selection requests that come meanwhile.
 bool
-wait_xdnd(const char* type, Window source, const std::string& payload, XEvent* _event,
+wait_xdnd(const char* type, const std::string& payload, XEvent* _event,
 	clock_type::time_point deadline)
 {
 	Atom wanted = XInternAtom(sDisplay, type, False);
@@ -255,7 +255,7 @@ drop(Window target, int x, int y, const char* type, const char* file)
 	send_xdnd(target, source, "XdndEnter", version << 24, offered, None, None);
 	send_xdnd(target, source, "XdndPosition", 0, (x << 16) | y, CurrentTime, copy);
 	XEvent answer;
-	if (!wait_xdnd("XdndStatus", source, payload, &answer, deadline)) {
+	if (!wait_xdnd("XdndStatus", payload, &answer, deadline)) {
 		fprintf(stderr, "xtool: no XdndStatus\n");
 		return 1;
 	}
@@ -265,7 +265,7 @@ drop(Window target, int x, int y, const char* type, const char* file)
 		return 0;
 	}
 	send_xdnd(target, source, "XdndDrop", 0, CurrentTime, 0, 0);
-	if (!wait_xdnd("XdndFinished", source, payload, &answer, deadline)) {
+	if (!wait_xdnd("XdndFinished", payload, &answer, deadline)) {
 		fprintf(stderr, "xtool: no XdndFinished\n");
 		return 1;
 	}
