@@ -38,6 +38,7 @@ namespace {
 
 // The caption of a labeled frame starts this far from the frame's left.
 const int kCaptionInset = 8;
+const int kFrameMargin = 2;
 
 
 std::string
@@ -183,7 +184,7 @@ public:
 	{
 		const view_state& state = fRecord->state;
 		if (state.kind == VIEW_BORDER && state.kind_detail == 1)
-			fl_draw_box(FL_THIN_UP_BOX, x(), y(), w(), h(), color());
+			fl_draw_box(FL_UP_FRAME, x(), y(), w(), h(), color());
 		else if (state.kind == VIEW_BORDER && state.kind_detail == 3)
 			_DrawCaptionFrame();
 		draw_children();
@@ -194,8 +195,10 @@ private:
 	{
 		const view_state& state = fRecord->state;
 		fl_font(face_for(state.font), pixel_size(state.font));
+		// The line sits inside the border's margin, so that frames side by side don't touch.
 		int lineY = y() + fl_height() / 2;
-		fl_draw_box(FL_ENGRAVED_FRAME, x(), lineY, w(), h() - (lineY - y()), color());
+		fl_draw_box(FL_ENGRAVED_FRAME, x() + kFrameMargin, lineY,
+			w() - 2 * kFrameMargin, h() - (lineY - y()) - kFrameMargin, color());
 		if (state.label.empty())
 			return;
 		int textWidth = static_cast<int>(ceil(fl_width(state.label.c_str())));
@@ -748,6 +751,13 @@ FltkDisplay::_ApplyView(display_id window, display_id view, const view_state& st
 	int y = static_cast<int>(lround(state.frame.top));
 	int w = std::max(0, static_cast<int>(lround(state.frame.Width())) + 1);
 	int h = std::max(0, static_cast<int>(lround(state.frame.Height())) + 1);
+	// Buttons side by side, or under a frame, keep a little air between them.
+	if (state.kind == VIEW_BUTTON && w > 4 * kFrameMargin && h > 4 * kFrameMargin) {
+		x += kFrameMargin;
+		y += kFrameMargin;
+		w -= 2 * kFrameMargin;
+		h -= 2 * kFrameMargin;
+	}
 	if (x != widget->x() || y != widget->y() || w != widget->w() || h != widget->h())
 		widget->resize(x, y, w, h);
 	windowRecord->widget->redraw();
