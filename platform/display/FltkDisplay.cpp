@@ -446,6 +446,10 @@ FltkDisplay::FltkDisplay(void* xDisplay)
 			Fl::awake(&noop, NULL);
 			fl_open_display(static_cast<Display*>(xDisplay));
 			Fl::scheme("gtk+");
+			// Bold text is set in a face with the metrics of the platform's own bold font, so
+			// that texts sized for it (the drop window's line) fit; fontconfig falls back to
+			// DejaVu Sans Bold where it is missing.
+			Fl::set_font(FL_HELVETICA_BOLD, "BLiberation Sans");
 			static std::string sClass = program_name();
 			Fl_Window::default_xclass(sClass.c_str());
 			int x, y, w, h;

@@ -264,4 +264,53 @@ case_screenshots() {
 }
 
 
+case_bitwell() {
+	echo one >"$work/one"
+	echo two >"$work/two"
+	chmod 640 "$work/one" "$work/two"
+	start bitwell "$BITWELL"
+	window Drop
+	[ "$win_x $win_y $win_w $win_h" = "100 80 201 41" ] || fail "drop window at $win_x,$win_y"
+	local drop=$win
+	shoot drop-before
+	printf 'file://%s\r\n' "$work/one" "$work/two" >"$work/list"
+	"$XTOOL" drop "$drop" $((win_x + 60)) $((win_y + 20)) text/uri-list "$work/list" \
+		| grep -qx finished || fail "the drop was not finished"
+	window one
+	local first=$win
+	window two
+	box 2 0
+	click $set_x $buttons_y
+	"$XTOOL" wait-gone "$win" 10000 || fail "the second window stayed"
+	mode_is "$work/two" 644
+	"$XTOOL" close "$first"
+	"$XTOOL" wait-gone "$first" 10000 || fail "the first window stayed"
+	mode_is "$work/one" 640
+	win=$drop
+	shoot drop-after
+	"$XTOOL" close "$drop"
+	finish "$bitwell_pid"
+	[ "$status" -eq 0 ] || fail "Bitwell exited with $status"
+	grep -q "^DropView's PrintToStream()" "$work/bitwell.out" \
+		&& grep -q 'name="two"' "$work/bitwell.out" || fail "no dump: $(cat "$work/bitwell.out")"
+}
+
+
+case_bitwell_items() {
+	touch "$work/a" "$work/b" "$work/c"
+	start bitwell "$BITWELL" "$work/a" "$work/b" "file://$work/c"
+	window a
+	local permissions=$win
+	xdotool search --name '^(b|c)$' >/dev/null && fail "more than the first item opened"
+	"$XTOOL" close "$permissions"
+	"$XTOOL" wait-gone "$permissions" 10000 || fail "the window stayed"
+	xdotool search --name '^(b|c)$' >/dev/null && fail "more than the first item opened"
+	window Drop
+	"$XTOOL" close "$win"
+	finish "$bitwell_pid"
+	[ "$status" -eq 0 ] || fail "Bitwell exited with $status"
+	grep -q "^My PrintToStream():" "$work/bitwell.out" || fail "no dump: $(cat "$work/bitwell.out")"
+}
+
+
 "case_$1"
