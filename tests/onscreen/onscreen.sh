@@ -298,7 +298,7 @@ case_bitwell() {
 
 case_bitwell_items() {
 	touch "$work/a" "$work/b" "$work/c"
-	start bitwell "$BITWELL" "$work/a" "$work/b" "file://$work/c"
+	start bitwell "$BITWELL" "sftp://host/x" "$work/a" "$work/b" "file://$work/c"
 	window a
 	local permissions=$win
 	xdotool search --name '^(b|c)$' >/dev/null && fail "more than the first item opened"
@@ -310,6 +310,7 @@ case_bitwell_items() {
 	finish "$bitwell_pid"
 	[ "$status" -eq 0 ] || fail "Bitwell exited with $status"
 	grep -q "^My PrintToStream():" "$work/bitwell.out" || fail "no dump: $(cat "$work/bitwell.out")"
+	grep -q 'leaving out "sftp://host/x"' "$work/bitwell.err" || fail "said $(cat "$work/bitwell.err")"
 }
 
 
