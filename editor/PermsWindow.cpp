@@ -7,6 +7,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <memory>
 #include <mutex>
 
 #include <Alert.h>
@@ -142,31 +143,41 @@ PermsWindow::BuildControls()
 {
 	SetTitle(fName);
 
-	MView* frames[3];
+	// Each object is held until the next one takes it over, so that nothing is lost when
+	// memory runs out half way; groups and borders own what they are given even then.
+	std::unique_ptr<MView> frames[3];
 	for (int32 group = 0; group < 3; group++) {
-		MView* boxes[3];
+		std::unique_ptr<MView> boxes[3];
 		for (int32 i = 0; i < 3; i++) {
 			const permission_control& control = kControls[group][i];
-			BMessage* message = new BMessage(control.what);
-			MCheckBox* box = new MCheckBox(control.label, message, this,
+			std::unique_ptr<BMessage> message(new BMessage(control.what));
+			MCheckBox* box = new MCheckBox(control.label, message.release(), this,
 				(fOldPerms & control.bit) != 0);
+			boxes[i].reset(box);
 			// Bits that were never read can't be edited.
 			box->SetEnabled(fPermsRead);
-			boxes[i] = box;
 		}
-		VGroup* column = new VGroup(boxes[0], boxes[1], boxes[2], NULL);
-		frames[group] = new MBorder(M_LABELED_BORDER, 6, kClassLabels[group], column);
+		std::unique_ptr<MView> column(
+			new VGroup(boxes[0].release(), boxes[1].release(), boxes[2].release(), NULL));
+		frames[group].reset(new MBorder(M_LABELED_BORDER, 6, kClassLabels[group],
+			column.release()));
 	}
-	HGroup* permissionRow = new HGroup(frames[0], frames[1], frames[2], NULL);
+	std::unique_ptr<MView> permissionRow(
+		new HGroup(frames[0].release(), frames[1].release(), frames[2].release(), NULL));
 
-	MButton* cancel = new MButton("Cancel", new BMessage(kMsgCancel), this,
-		minimax(-1, -1, -1, -1, 1.0));
-	MButton* set = new MButton("Set", new BMessage(kMsgSet), this, minimax(-1, -1, -1, -1, 1.0));
-	HGroup* buttonRow = new HGroup(cancel, set, NULL);
+	std::unique_ptr<BMessage> cancelMessage(new BMessage(kMsgCancel));
+	std::unique_ptr<MView> cancel(new MButton("Cancel", cancelMessage.release(), this,
+		minimax(-1, -1, -1, -1, 1.0)));
+	std::unique_ptr<BMessage> setMessage(new BMessage(kMsgSet));
+	std::unique_ptr<MView> set(new MButton("Set", setMessage.release(), this,
+		minimax(-1, -1, -1, -1, 1.0)));
+	std::unique_ptr<MView> buttonRow(new HGroup(cancel.release(), set.release(), NULL));
 
-	VGroup* content = new VGroup(permissionRow, buttonRow, NULL);
-	fTopView = new MBorder(M_RAISED_BORDER, 3, "", content);
-	AddChild(dynamic_cast<BView*>(fTopView), NULL);
+	std::unique_ptr<MView> content(
+		new VGroup(permissionRow.release(), buttonRow.release(), NULL));
+	std::unique_ptr<MView> topView(new MBorder(M_RAISED_BORDER, 3, "", content.release()));
+	AddChild(dynamic_cast<BView*>(topView.get()), NULL);
+	fTopView = topView.release();
 }
 
 

@@ -111,16 +111,18 @@ BAlert::BAlert(const char* title, const char* text, const char* button0, const c
 	if (hasIcon) {
 		auto icon = std::make_unique<AlertIconView>(
 			BRect(kMargin, kMargin, kMargin + kIconSize - 1, kMargin + kIconSize - 1), type);
-		AddChild(icon.release());
+		AddChild(icon.get());
+		icon.release();
 	}
-	AddChild(textView.release());
+	AddChild(textView.get());
+	textView.release();
 	float x = windowWidth - kMargin - buttonsWidth;
 	for (int32 i = 0; i < fButtonCount; i++) {
 		buttons[i]->MoveTo(x, buttonTop);
 		buttons[i]->ResizeTo(buttonWidth - 1, buttonHeight - 1);
 		buttons[i]->SetTarget(this);
-		fButtons[i] = buttons[i].get();
-		AddChild(buttons[i].release());
+		AddChild(buttons[i].get());
+		fButtons[i] = buttons[i].release();
 		x += buttonWidth + 8;
 	}
 	(void)width;

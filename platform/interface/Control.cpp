@@ -11,13 +11,16 @@
 
 BControl::BControl(BRect frame, const char* name, const char* label, BMessage* message,
 	uint32 resizingMode, uint32 flags)
+try
 	: BView(frame, name, resizingMode, flags),
 	  fLabel(label != NULL ? label : ""),
-	  fMessage(message),
 	  fTarget(NULL),
 	  fValue(B_CONTROL_OFF),
-	  fEnabled(true)
+	  fEnabled(true),
+	  fMessage(message)
 {
+} catch (...) {
+	delete message;
 }
 
 

@@ -13,7 +13,8 @@
 
 
 // A view that sends a message to a target when the user operates it. The control owns its
-// message; each time it is invoked, a copy is posted to the target's looper.
+// message, also when its construction fails; each time it is invoked, a copy is posted to the
+// target's looper.
 class BControl : public BView {
 public:
 	BControl(BRect frame, const char* name, const char* label, BMessage* message,
@@ -44,10 +45,11 @@ private:
 	void _Clicked();
 
 	std::string fLabel;
-	std::unique_ptr<BMessage> fMessage;
 	BHandler* fTarget;
 	int32 fValue;
 	bool fEnabled;
+	// Last, so that the message is owned only once nothing of the construction can fail.
+	std::unique_ptr<BMessage> fMessage;
 };
 
 

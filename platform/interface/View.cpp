@@ -96,11 +96,20 @@ BView::AddChild(BView* child, BView* before)
 {
 	if (child == NULL || child->fParent != NULL)
 		return;
+	// Either the child is added, or, when memory runs out, it is not and stays the caller's.
 	auto position = std::find(fChildren.begin(), fChildren.end(), before);
-	fChildren.insert(position, child);
+	position = fChildren.insert(position, child);
 	child->fParent = this;
-	if (fWindow != NULL)
+	if (fWindow == NULL)
+		return;
+	try {
 		child->_Attach(fWindow);
+	} catch (...) {
+		child->_Detach();
+		fChildren.erase(std::find(fChildren.begin(), fChildren.end(), child));
+		child->fParent = NULL;
+		throw;
+	}
 }
 
 

@@ -34,6 +34,7 @@ public:
 	virtual void FrameResized(float width, float height);
 	virtual void GetPreferredSize(float* _width, float* _height);
 
+	// The view owns the child once added; if adding fails (std::bad_alloc), the caller keeps it.
 	void AddChild(BView* child, BView* before = NULL);
 	bool RemoveChild(BView* child);
 	bool RemoveSelf();

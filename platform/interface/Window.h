@@ -33,7 +33,8 @@ public:
 	virtual void MessageReceived(BMessage* message);
 	virtual void DispatchMessage(BMessage* message, BHandler* handler);
 
-	// Adds a view to the window, which owns it from then on.
+	// Adds a view to the window, which owns it from then on; if adding fails (std::bad_alloc),
+	// the caller keeps it.
 	void AddChild(BView* child, BView* before = NULL);
 	bool RemoveChild(BView* child);
 	int32 CountChildren() const;

@@ -30,7 +30,9 @@ MBorder::MBorder(int32 kind, int32 spacing, const char* label, MView* child)
 			fChild = child;
 		}
 	} catch (const std::bad_alloc&) {
-		delete child;
+		BView* view = dynamic_cast<BView*>(child);
+		if (view == NULL || view->Parent() != this)
+			delete child;
 		throw;
 	}
 }

@@ -94,12 +94,14 @@ MGroup::_AddItems(MView* first, va_list rest)
 			BView* view = dynamic_cast<BView*>(item);
 			if (view == NULL)
 				continue;
-			fItems.push_back(item);
+			fItems.reserve(fItems.size() + 1);
 			AddChild(view);
+			fItems.push_back(item);
 		}
 	} catch (const std::bad_alloc&) {
 		for (; item != NULL; item = va_arg(rest, MView*)) {
-			if (std::find(fItems.begin(), fItems.end(), item) == fItems.end())
+			BView* view = dynamic_cast<BView*>(item);
+			if (view == NULL || view->Parent() != this)
 				delete item;
 		}
 		throw;
