@@ -132,6 +132,8 @@ struct FltkDisplay::window_record {
 	display_id id = 0;
 	window_state state;
 	bool hasState = false;
+	// Views came, went or moved since the widgets were last put in order.
+	bool needsRelink = false;
 	FltkWindow* widget = NULL;
 	std::map<display_id, std::unique_ptr<view_record>> views;
 };
@@ -456,8 +458,10 @@ FltkDisplay::FltkDisplay(void* xDisplay)
 			Fl::screen_xywh(x, y, w, h, 0);
 			fScreen.Set(x, y, x + w - 1, y + h - 1);
 			ready = true;
+			// Under the lock: the waiting constructor returns, and its condition goes, as soon
+			// as it is released.
+			readyChanged.notify_all();
 		}
-		readyChanged.notify_all();
 		_Run(xDisplay);
 	});
 	std::unique_lock<std::mutex> guard(readyLock);
@@ -560,8 +564,11 @@ FltkDisplay::_Drain(void* data)
 			fprintf(stderr, "display: out of memory\n");
 		}
 	}
-	for (auto& entry : self->fWindows)
-		self->_Relink(*entry.second);
+	// Only windows whose tree changed: a batch touches few of the windows open.
+	for (auto& entry : self->fWindows) {
+		if (entry.second->needsRelink)
+			self->_Relink(*entry.second);
+	}
 }
 
 
@@ -708,7 +715,8 @@ FltkDisplay::_ApplyWindow(display_id window, const window_state& state)
 		widget->set_non_modal();
 
 	if (state.shown && !widget->shown()) {
-		_Relink(*record);
+		if (record->needsRelink)
+			_Relink(*record);
 		widget->show();
 	} else if (!state.shown && widget->shown()) {
 		widget->hide();
@@ -729,6 +737,9 @@ FltkDisplay::_ApplyView(display_id window, display_id view, const view_state& st
 	view_record& record = *slot;
 	if (record.widget != NULL && record.state.kind != state.kind)
 		_DestroyWidget(*windowRecord, record);
+	if (record.widget == NULL || record.state.parent != state.parent
+		|| record.state.index != state.index)
+		windowRecord->needsRelink = true;
 	record.state = state;
 	if (record.widget == NULL) {
 		record.widget = make_widget(&record);
@@ -780,6 +791,7 @@ FltkDisplay::_RemoveView(display_id window, display_id view)
 		return;
 	_DestroyWidget(record, *found->second);
 	record.views.erase(found);
+	record.needsRelink = true;
 	record.widget->redraw();
 }
 
@@ -805,6 +817,7 @@ FltkDisplay::_DestroyWidget(window_record& window, view_record& view)
 void
 FltkDisplay::_Relink(window_record& record)
 {
+	record.needsRelink = false;
 	// Widgets take their parents' and siblings' order, so that drawing and Tab follow the views.
 	std::map<Fl_Group*, std::vector<std::pair<int32, Fl_Widget*>>> children;
 	for (auto& entry : record.views) {

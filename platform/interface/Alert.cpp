@@ -87,8 +87,8 @@ BAlert::BAlert(const char* title, const char* text, const char* button0, const c
 		auto message = std::make_unique<BMessage>(kMsgButton);
 		if (message->AddInt32(kIndexField, i) != B_OK)
 			throw std::bad_alloc();
-		buttons[i] = std::make_unique<BButton>(BRect(0, 0, 0, 0), labels[i], labels[i],
-			message.release());
+		// Allocated before the message is handed over, so that a failed allocation keeps it.
+		buttons[i].reset(new BButton(BRect(0, 0, 0, 0), labels[i], labels[i], message.release()));
 		float w;
 		buttons[i]->GetPreferredSize(&w, &buttonHeight);
 		buttonWidth = std::max(buttonWidth, std::max(w, 75.0f));

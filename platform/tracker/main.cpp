@@ -16,6 +16,7 @@
 #include <Entry.h>
 #include <Message.h>
 
+#include <app/private/LaunchArguments.h>
 #include <display/DisplayServer.h>
 #include <display/UriList.h>
 
@@ -110,6 +111,8 @@ main(int argc, char** argv)
 		processRefs(directory, &refs, NULL);
 		be_app->PostMessage(B_QUIT_REQUESTED);
 	});
+	// The items are the add-on's, not the application's: it is started with none.
+	BPrivate::set_launch_arguments({argv[0]});
 	application.Run();
 	worker.join();
 	return 0;
