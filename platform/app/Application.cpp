@@ -6,17 +6,21 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
 #include <mutex>
+#include <new>
 #include <string>
 #include <vector>
 
 #include <Entry.h>
 
 #include <app/private/LaunchArguments.h>
+#include <app/private/SingleLaunch.h>
 #include <display/UriList.h>
+#include <storage/private/ResourceFile.h>
 
 
 BApplication* be_app = NULL;
@@ -53,15 +57,24 @@ program_arguments()
 }
 
 
+std::string
+program_name()
+{
+	std::vector<std::string> arguments = BPrivate::launch_arguments();
+	if (arguments.empty())
+		return "application";
+	size_t slash = arguments[0].rfind('/');
+	return slash == std::string::npos ? arguments[0] : arguments[0].substr(slash + 1);
+}
+
+
 // The items the program was started with, as a file manager's "Open With" passes them: paths or
 // file: URIs. An item that names no local entry is reported and left out.
 void
 add_argument_refs(BMessage* message)
 {
 	std::vector<std::string> arguments = BPrivate::launch_arguments();
-	const char* program = arguments.empty() ? "application" : arguments[0].c_str();
-	if (const char* slash = strrchr(program, '/'))
-		program = slash + 1;
+	std::string program = program_name();
 	for (size_t i = 1; i < arguments.size(); i++) {
 		std::string path;
 		entry_ref ref;
@@ -71,7 +84,7 @@ add_argument_refs(BMessage* message)
 		if (status == B_OK)
 			status = message->AddRef("refs", &ref);
 		if (status != B_OK) {
-			fprintf(stderr, "%s: leaving out \"%s\": %s\n", program, arguments[i].c_str(),
+			fprintf(stderr, "%s: leaving out \"%s\": %s\n", program.c_str(), arguments[i].c_str(),
 				strerror(status == B_ENTRY_NOT_FOUND ? ENOENT : EINVAL));
 		}
 	}
@@ -102,7 +115,8 @@ BPrivate::set_launch_arguments(const std::vector<std::string>& arguments)
 BApplication::BApplication(const char* signature)
 	: BLooper(signature),
 	  fSignature(signature != NULL ? signature : ""),
-	  fInitStatus(B_OK)
+	  fInitStatus(B_OK),
+	  fAppFlags(B_MULTIPLE_LAUNCH)
 {
 	if (be_app != NULL) {
 		fprintf(stderr, "BApplication: an application object exists already\n");
@@ -110,11 +124,16 @@ BApplication::BApplication(const char* signature)
 		return;
 	}
 	be_app = this;
+	_ReadOwnRecords();
+	uint32 launch = fAppFlags & B_LAUNCH_MASK;
+	if (launch == B_SINGLE_LAUNCH || launch == B_EXCLUSIVE_LAUNCH)
+		_LaunchOnce();
 }
 
 
 BApplication::~BApplication()
 {
+	fLaunchServer.reset();
 	if (be_app == this)
 		be_app = NULL;
 }
@@ -138,12 +157,20 @@ thread_id
 BApplication::Run()
 {
 	// Files the program was started with arrive first, once the constructors have all run.
-	BMessage refs(B_REFS_RECEIVED);
-	add_argument_refs(&refs);
-	if (!refs.IsEmpty())
-		PostMessage(&refs);
+	if (fArgumentRefs == NULL) {
+		fArgumentRefs.reset(new(std::nothrow) BMessage(B_REFS_RECEIVED));
+		if (fArgumentRefs != NULL)
+			add_argument_refs(fArgumentRefs.get());
+	}
+	if (fArgumentRefs != NULL && !fArgumentRefs->IsEmpty())
+		PostMessage(fArgumentRefs.get());
+	fArgumentRefs.reset();
 	PostMessage(B_READY_TO_RUN);
+	// Files of later starts queue up behind those of this one.
+	if (fLaunchServer != NULL && fLaunchServer->Start(this) != B_OK)
+		fLaunchServer.reset();
 	RunInCallingThread();
+	fLaunchServer.reset();
 	return B_OK;
 }
 
@@ -193,6 +220,65 @@ void
 BApplication::MessageReceived(BMessage* message)
 {
 	BLooper::MessageReceived(message);
+}
+
+
+void
+BApplication::_ReadOwnRecords()
+{
+	std::vector<BPrivate::resource_record> records;
+	status_t status = BPrivate::read_resources("/proc/self/exe", &records);
+	if (status == B_BAD_DATA) {
+		fprintf(stderr, "%s: the records of the executable are damaged\n", program_name().c_str());
+		return;
+	}
+	if (status != B_OK)
+		return;
+
+	const BPrivate::resource_record* record
+		= BPrivate::find_resource(records, B_MIME_STRING_TYPE, 1);
+	if (record != NULL) {
+		std::string recorded(record->data.begin(), record->data.end());
+		recorded.resize(strnlen(recorded.c_str(), recorded.size()));
+		if (recorded != fSignature) {
+			fprintf(stderr, "%s: the signature \"%s\" differs from \"%s\" in BEOS:APP_SIG\n",
+				program_name().c_str(), fSignature.c_str(), recorded.c_str());
+		}
+	}
+	record = BPrivate::find_resource(records, 'APPF', 1);
+	if (record != NULL && record->data.size() == 4) {
+		fAppFlags = uint32(record->data[0]) | uint32(record->data[1]) << 8
+			| uint32(record->data[2]) << 16 | uint32(record->data[3]) << 24;
+	}
+}
+
+
+void
+BApplication::_LaunchOnce()
+{
+	std::string program = program_name();
+	std::string path;
+	status_t status = BPrivate::launch_socket_path(fSignature.c_str(), &path);
+	if (status == B_OK) {
+		fArgumentRefs.reset(new(std::nothrow) BMessage(B_REFS_RECEIVED));
+		if (fArgumentRefs == NULL)
+			return;
+		add_argument_refs(fArgumentRefs.get());
+		status = BPrivate::launch_or_hand_over(path.c_str(), *fArgumentRefs, &fLaunchServer);
+	}
+	if (status == B_OK && fLaunchServer == NULL) {
+		// The running instance has the files now; this start is done.
+		fflush(NULL);
+		exit(0);
+	}
+	if (status != B_OK) {
+		const char* reason = status == B_NOT_ALLOWED ? "its socket is another user's"
+			: status == B_TIMED_OUT ? "it doesn't answer"
+			: status == B_PERMISSION_DENIED ? "the socket's folder is not private"
+			: "its socket can't be used";
+		fprintf(stderr, "%s: can't reach a running instance (%s), so this one runs alone\n",
+			program.c_str(), reason);
+	}
 }
 
 

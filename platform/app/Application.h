@@ -5,13 +5,22 @@
 #define _APPLICATION_H
 
 
+#include <memory>
 #include <string>
 
 #include <Looper.h>
 
 
+namespace BPrivate {
+class LaunchServer;
+}
+
+
 // The application object. Its loop runs in the thread that calls Run(), normally main's, and
-// Run() returns once the application has quit.
+// Run() returns once the application has quit. The constructor reads the records of the
+// program's own executable: a single-launch application started while an instance of it runs
+// (same user, same display) hands the files it was started with to that one and exits with 0,
+// there and then.
 class BApplication : public BLooper {
 public:
 	BApplication(const char* signature);
@@ -30,8 +39,15 @@ public:
 	virtual void DispatchMessage(BMessage* message, BHandler* handler);
 
 private:
+	void _ReadOwnRecords();
+	void _LaunchOnce();
+
 	std::string fSignature;
 	status_t fInitStatus;
+	uint32 fAppFlags;
+	// The refs of the program's arguments, when they had to be read before Run().
+	std::unique_ptr<BMessage> fArgumentRefs;
+	std::unique_ptr<BPrivate::LaunchServer> fLaunchServer;
 };
 
 

@@ -604,6 +604,9 @@ BMessage::field::ReadFields(Reader& reader, std::vector<field>& fields)
 		const uint8* data = name != NULL ? reader.Take(static_cast<size_t>(dataSize)) : NULL;
 		if (data == NULL)
 			return B_BAD_VALUE;
+		// Names are C strings everywhere else: one with a NUL inside could never be found.
+		if (memchr(name, '\0', nameLength) != NULL)
+			return B_BAD_VALUE;
 
 		field parsed;
 		parsed.name.assign(reinterpret_cast<const char*>(name), nameLength);

@@ -1,0 +1,423 @@
+/*
+ * Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
+ */
+#include <app/private/SingleLaunch.h>
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <new>
+#include <vector>
+
+#include <Entry.h>
+#include <Errors.h>
+#include <Looper.h>
+#include <Message.h>
+
+
+namespace BPrivate {
+
+
+namespace {
+
+const char kAcknowledgement = 'k';
+// How long either end waits for the other before giving up on the connection.
+const int kPeerTimeout = 5000;
+
+
+class Descriptor {
+public:
+	explicit Descriptor(int fd = -1) : fFD(fd) {}
+	~Descriptor() { Reset(); }
+	Descriptor(const Descriptor&) = delete;
+	Descriptor& operator=(const Descriptor&) = delete;
+
+	int Get() const { return fFD; }
+	int Release()
+	{
+		int fd = fFD;
+		fFD = -1;
+		return fd;
+	}
+	void Reset(int fd = -1)
+	{
+		if (fFD >= 0)
+			close(fFD);
+		fFD = fd;
+	}
+
+private:
+	int fFD;
+};
+
+
+int64
+now_ms()
+{
+	struct timespec time;
+	clock_gettime(CLOCK_MONOTONIC, &time);
+	return int64(time.tv_sec) * 1000 + time.tv_nsec / 1000000;
+}
+
+
+// Waits until fd is ready for events, at most until deadline.
+bool
+wait_for(int fd, short events, int64 deadline)
+{
+	for (;;) {
+		int64 left = deadline - now_ms();
+		if (left <= 0)
+			return false;
+		struct pollfd entry = {fd, events, 0};
+		int count = poll(&entry, 1, int(left));
+		if (count < 0 && errno == EINTR)
+			continue;
+		return count > 0;
+	}
+}
+
+
+// Reads exactly size bytes; false on an error, an early end or the deadline.
+bool
+read_fully(int fd, void* buffer, size_t size, int64 deadline)
+{
+	uint8* bytes = static_cast<uint8*>(buffer);
+	while (size > 0) {
+		if (!wait_for(fd, POLLIN, deadline))
+			return false;
+		ssize_t count = recv(fd, bytes, size, MSG_DONTWAIT);
+		if (count < 0 && (errno == EINTR || errno == EAGAIN))
+			continue;
+		if (count <= 0)
+			return false;
+		bytes += count;
+		size -= count;
+	}
+	return true;
+}
+
+
+bool
+write_fully(int fd, const void* buffer, size_t size, int64 deadline)
+{
+	const uint8* bytes = static_cast<const uint8*>(buffer);
+	while (size > 0) {
+		if (!wait_for(fd, POLLOUT, deadline))
+			return false;
+		ssize_t count = send(fd, bytes, size, MSG_DONTWAIT | MSG_NOSIGNAL);
+		if (count < 0 && (errno == EINTR || errno == EAGAIN))
+			continue;
+		if (count <= 0)
+			return false;
+		bytes += count;
+		size -= count;
+	}
+	return true;
+}
+
+
+bool
+peer_is_own_user(int fd)
+{
+	struct ucred credentials;
+	socklen_t length = sizeof(credentials);
+	if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0
+		|| length != sizeof(credentials))
+		return false;
+	return credentials.uid == geteuid();
+}
+
+
+bool
+private_folder(const std::string& path)
+{
+	struct stat info;
+	return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)
+		&& info.st_uid == geteuid() && (info.st_mode & 077) == 0;
+}
+
+
+// A file name made of the characters that need no thought anywhere.
+std::string
+file_name_part(const char* text)
+{
+	std::string part;
+	for (const char* c = text; *c != '\0'; c++) {
+		bool plain = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z')
+			|| (*c >= '0' && *c <= '9') || *c == '.' || *c == '-';
+		part += plain ? *c : '_';
+	}
+	return part;
+}
+
+
+bool
+socket_address(const std::string& path, struct sockaddr_un* address)
+{
+	memset(address, 0, sizeof(*address));
+	address->sun_family = AF_UNIX;
+	if (path.size() >= sizeof(address->sun_path))
+		return false;
+	memcpy(address->sun_path, path.c_str(), path.size());
+	return true;
+}
+
+
+status_t
+hand_over(int fd, const BMessage& refs)
+{
+	// Files are handed to an instance of one's own alone.
+	if (!peer_is_own_user(fd))
+		return B_NOT_ALLOWED;
+	if (!refs.HasField("refs", B_REF_TYPE))
+		return B_OK;
+
+	ssize_t size = refs.FlattenedSize();
+	if (size < 0)
+		return size;
+	if (size_t(size) > kMaxLaunchMessageSize)
+		return B_BAD_VALUE;
+	std::vector<char> buffer(4 + size);
+	uint32 length = uint32(size);
+	for (int i = 0; i < 4; i++)
+		buffer[i] = char(length >> (8 * i));
+	status_t status = refs.Flatten(buffer.data() + 4, size);
+	if (status != B_OK)
+		return status;
+
+	int64 deadline = now_ms() + kPeerTimeout;
+	char answer = 0;
+	if (!write_fully(fd, buffer.data(), buffer.size(), deadline)
+		|| !read_fully(fd, &answer, 1, deadline) || answer != kAcknowledgement)
+		return B_TIMED_OUT;
+	return B_OK;
+}
+
+} // namespace
+
+
+status_t
+launch_socket_path(const char* signature, std::string* _path)
+{
+	if (signature == NULL || *signature == '\0' || _path == NULL)
+		return B_BAD_VALUE;
+	try {
+		std::string folder;
+		const char* runtime = getenv("XDG_RUNTIME_DIR");
+		if (runtime != NULL && runtime[0] == '/' && private_folder(runtime))
+			folder = std::string(runtime) + "/be-launch";
+		else
+			folder = "/tmp/be-launch-" + std::to_string(geteuid());
+		if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+			return errno_to_status(errno);
+		if (!private_folder(folder))
+			return B_PERMISSION_DENIED;
+
+		std::string name = file_name_part(signature);
+		// An instance on another display would open its windows where the user can't see them.
+		const char* display = getenv("DISPLAY");
+		if (display != NULL && *display != '\0')
+			name += "@" + file_name_part(display);
+		*_path = folder + "/" + name;
+		struct sockaddr_un address;
+		if (!socket_address(*_path, &address))
+			return B_NAME_TOO_LONG;
+		return B_OK;
+	} catch (const std::bad_alloc&) {
+		return B_NO_MEMORY;
+	}
+}
+
+
+LaunchServer::LaunchServer(const std::string& path, int socket, int stopRead, int stopWrite,
+	dev_t device, ino_t node)
+	: fPath(path),
+	  fSocket(socket),
+	  fStopRead(stopRead),
+	  fStopWrite(stopWrite),
+	  fDevice(device),
+	  fNode(node),
+	  fTarget(NULL)
+{
+}
+
+
+LaunchServer::~LaunchServer()
+{
+	Stop();
+}
+
+
+status_t
+LaunchServer::Start(BLooper* target)
+{
+	if (target == NULL || fSocket < 0 || fThread.joinable())
+		return B_BAD_VALUE;
+	fTarget = target;
+	try {
+		fThread = std::thread(&LaunchServer::_Listen, this);
+	} catch (const std::exception&) {
+		return B_NO_MEMORY;
+	}
+	return B_OK;
+}
+
+
+void
+LaunchServer::Stop()
+{
+	if (fSocket < 0)
+		return;
+	// Removed first, so that a start from now on takes the place over instead of waiting.
+	struct stat info;
+	if (stat(fPath.c_str(), &info) == 0 && info.st_dev == fDevice && info.st_ino == fNode)
+		unlink(fPath.c_str());
+	if (fThread.joinable()) {
+		char stop = 0;
+		while (write(fStopWrite, &stop, 1) < 0 && errno == EINTR) {
+		}
+		fThread.join();
+	}
+	close(fSocket);
+	close(fStopRead);
+	close(fStopWrite);
+	fSocket = -1;
+}
+
+
+void
+LaunchServer::_Listen()
+{
+	for (;;) {
+		struct pollfd entries[2] = {{fSocket, POLLIN, 0}, {fStopRead, POLLIN, 0}};
+		if (poll(entries, 2, -1) < 0) {
+			if (errno == EINTR)
+				continue;
+			return;
+		}
+		if (entries[1].revents != 0)
+			return;
+		if ((entries[0].revents & POLLIN) == 0)
+			continue;
+		Descriptor connection(accept4(fSocket, NULL, NULL, SOCK_CLOEXEC));
+		if (connection.Get() >= 0)
+			_Serve(connection.Get());
+	}
+}
+
+
+void
+LaunchServer::_Serve(int connection)
+{
+	if (!peer_is_own_user(connection)) {
+		fprintf(stderr, "%s: refused a connection from another user\n", fTarget->Name());
+		return;
+	}
+	try {
+		int64 deadline = now_ms() + kPeerTimeout;
+		uint8 header[4];
+		// A peer that closes at once only wanted to know that this instance runs.
+		if (!read_fully(connection, header, sizeof(header), deadline))
+			return;
+		uint32 size = uint32(header[0]) | uint32(header[1]) << 8 | uint32(header[2]) << 16
+			| uint32(header[3]) << 24;
+		if (size == 0 || size > kMaxLaunchMessageSize)
+			return;
+		std::vector<char> buffer(size);
+		if (!read_fully(connection, buffer.data(), size, deadline))
+			return;
+
+		BMessage message;
+		if (message.Unflatten(buffer.data(), size) != B_OK || message.what != B_REFS_RECEIVED)
+			return;
+		type_code type;
+		int32 count;
+		if (message.GetInfo("refs", &type, &count) != B_OK || type != B_REF_TYPE || count < 1)
+			return;
+		// Passed on as the refs alone, as if the files had been given at this start.
+		BMessage refs(B_REFS_RECEIVED);
+		for (int32 i = 0; i < count; i++) {
+			entry_ref ref;
+			if (message.FindRef("refs", i, &ref) != B_OK || refs.AddRef("refs", &ref) != B_OK)
+				return;
+		}
+		if (fTarget->PostMessage(&refs) != B_OK)
+			return;
+		write_fully(connection, &kAcknowledgement, 1, deadline);
+	} catch (const std::bad_alloc&) {
+		return;
+	}
+}
+
+
+status_t
+launch_or_hand_over(const char* path, const BMessage& refs,
+	std::unique_ptr<LaunchServer>* _server)
+{
+	if (path == NULL || _server == NULL)
+		return B_BAD_VALUE;
+	_server->reset();
+	try {
+		std::string socketPath(path);
+		struct sockaddr_un address;
+		if (!socket_address(socketPath, &address))
+			return B_NAME_TOO_LONG;
+
+		// Starts at the same time take turns, so that only one of them binds.
+		std::string lockPath = socketPath + ".lock";
+		Descriptor lock(open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+		if (lock.Get() < 0)
+			return errno_to_status(errno);
+		while (flock(lock.Get(), LOCK_EX) != 0) {
+			if (errno != EINTR)
+				return errno_to_status(errno);
+		}
+
+		Descriptor client(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+		if (client.Get() < 0)
+			return errno_to_status(errno);
+		if (connect(client.Get(), reinterpret_cast<struct sockaddr*>(&address), sizeof(address))
+			== 0) {
+			lock.Reset();
+			return hand_over(client.Get(), refs);
+		}
+		if (errno == ECONNREFUSED) {
+			// Left by an instance that died: nobody listens on it any more.
+			if (unlink(path) != 0 && errno != ENOENT)
+				return errno_to_status(errno);
+		} else if (errno != ENOENT)
+			return errno_to_status(errno);
+
+		Descriptor server(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+		if (server.Get() < 0)
+			return errno_to_status(errno);
+		if (bind(server.Get(), reinterpret_cast<struct sockaddr*>(&address), sizeof(address))
+				!= 0
+			|| chmod(path, 0600) != 0 || listen(server.Get(), 16) != 0)
+			return errno_to_status(errno);
+		struct stat info;
+		if (stat(path, &info) != 0)
+			return errno_to_status(errno);
+		int stopPipe[2];
+		if (pipe2(stopPipe, O_CLOEXEC) != 0)
+			return errno_to_status(errno);
+		_server->reset(new LaunchServer(socketPath, server.Release(), stopPipe[0], stopPipe[1],
+			info.st_dev, info.st_ino));
+		return B_OK;
+	} catch (const std::bad_alloc&) {
+		return B_NO_MEMORY;
+	}
+}
+
+
+} // namespace BPrivate

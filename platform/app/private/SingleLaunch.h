@@ -1,0 +1,85 @@
+/*
+ * Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
+ */
+#ifndef SINGLE_LAUNCH_H
+#define SINGLE_LAUNCH_H
+
+
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+
+#include <SupportDefs.h>
+
+
+class BLooper;
+class BMessage;
+
+
+namespace BPrivate {
+
+
+// Flattened messages larger than this are refused unread.
+const size_t kMaxLaunchMessageSize = 1024 * 1024;
+
+
+// The socket on which the running instance of a single-launch application waits for the files
+// of later starts: per user and per X display, in $XDG_RUNTIME_DIR/be-launch, or in
+// /tmp/be-launch-UID without a usable runtime folder. The folder is made 0700 and must be the
+// user's own and closed to others, or B_PERMISSION_DENIED.
+[[nodiscard]] status_t launch_socket_path(const char* signature, std::string* _path);
+
+
+// The running instance's end: accepts peers of its own user only, reads one flattened message
+// of at most kMaxLaunchMessageSize bytes from each, and posts a B_REFS_RECEIVED message made of
+// its refs alone to the target, acknowledging it with one byte. Anything else is dropped.
+class LaunchServer {
+public:
+	~LaunchServer();
+
+	LaunchServer(const LaunchServer&) = delete;
+	LaunchServer& operator=(const LaunchServer&) = delete;
+
+	const std::string& Path() const { return fPath; }
+
+	// Starts the listening thread, which posts to target until Stop().
+	status_t Start(BLooper* target);
+	// Stops listening and removes the socket, unless another instance has replaced it since.
+	void Stop();
+
+private:
+	friend status_t launch_or_hand_over(const char*, const BMessage&,
+		std::unique_ptr<LaunchServer>*);
+
+	LaunchServer(const std::string& path, int socket, int stopRead, int stopWrite, dev_t device,
+		ino_t node);
+
+	void _Listen();
+	void _Serve(int connection);
+
+	std::string fPath;
+	int fSocket;
+	int fStopRead;
+	int fStopWrite;
+	dev_t fDevice;
+	ino_t fNode;
+	BLooper* fTarget;
+	std::thread fThread;
+};
+
+
+// Either hands refs to the instance already listening at path (B_OK with no server; refs
+// without any "refs" only find out that it runs), or takes the place over, removing a socket a
+// dead instance left behind (B_OK with the new server in *_server, not yet started). Fails with
+// B_NOT_ALLOWED when the socket belongs to another user, B_TIMED_OUT when the running instance
+// doesn't take the message, or with the socket calls' errors.
+[[nodiscard]] status_t launch_or_hand_over(const char* path, const BMessage& refs,
+	std::unique_ptr<LaunchServer>* _server);
+
+
+} // namespace BPrivate
+
+
+#endif // SINGLE_LAUNCH_H
