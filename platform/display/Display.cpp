@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <vector>
 
 #include <display/FltkDisplay.h>
 
@@ -18,6 +19,8 @@ namespace {
 std::mutex sServerLock;
 std::atomic<DisplayServer*> sCurrent{nullptr};
 std::atomic<display_id> sNextId{1};
+// Backends replaced by another, kept where they can be reached: a window may still use one.
+std::vector<DisplayServer*>& sRetired = *new std::vector<DisplayServer*>;
 
 
 // The on-screen display, opened at its first use: a test that installs another backend first
@@ -101,6 +104,8 @@ void
 install_display_server(std::unique_ptr<DisplayServer> server)
 {
 	std::lock_guard<std::mutex> guard(sServerLock);
+	if (DisplayServer* previous = sCurrent.load(std::memory_order_acquire))
+		sRetired.push_back(previous);
 	sCurrent.store(server.release(), std::memory_order_release);
 }
 

@@ -90,7 +90,8 @@ status_t
 path_for_file_uri(const std::string& uri, std::string* _path)
 {
 	try {
-		if (!starts_with_ignoring_case(uri, "file:"))
+		// A NUL would end the path early when it reaches the system, naming another file.
+		if (!starts_with_ignoring_case(uri, "file:") || uri.find('\0') != std::string::npos)
 			return B_BAD_VALUE;
 		std::string rest = uri.substr(5);
 		if (rest.compare(0, 2, "//") == 0) {

@@ -546,6 +546,11 @@ TEST(MessageTest, DamagedBuffersAreRejected)
 	damaged[stringsField] |= 0x04;
 	expect_rejected(damaged);
 
+	// A name with a NUL inside could never be asked for: "types" becomes "ty\0es".
+	damaged = kTypesFlattened;
+	damaged[kHeaderSize + 12] = 0;
+	expect_rejected(damaged);
+
 	// Anything else may be read or refused, but nothing is read outside the buffer.
 	std::mt19937 generator(20260101);
 	for (int round = 0; round < 20000; round++) {

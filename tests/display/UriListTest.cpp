@@ -27,6 +27,15 @@ files_of(const std::string& text)
 }
 
 
+// The bytes of a literal, NULs inside included.
+template<size_t N>
+std::string
+bytes(const char (&text)[N])
+{
+	return std::string(text, N - 1);
+}
+
+
 std::string
 path_of(const char* uri)
 {
@@ -66,6 +75,13 @@ TEST(UriListTest, FileUrisThatNameNoLocalFileAreRefused)
 	EXPECT_EQ(path_of("file:///tmp/a%2"), "<bad>");
 	EXPECT_EQ(path_of("file:///tmp/a%"), "<bad>");
 	EXPECT_EQ(path_of("file:///tmp/a#fragment"), "<bad>");
+	// A NUL as it is, not escaped, would cut the path short just as well; in the host too.
+	std::string path;
+	EXPECT_EQ(path_for_file_uri(bytes("file:///etc/passwd\0.txt"), &path), B_BAD_VALUE);
+	EXPECT_EQ(path_for_file_uri(bytes("file://localhost\0x/tmp/a"), &path), B_BAD_VALUE);
+	std::string list = bytes("file:///tmp/a%20b\r\nfile://loca\0lhost/etc/hostname\n");
+	EXPECT_EQ(path_for_uri_list_line(list, &path), B_BAD_VALUE);
+	EXPECT_EQ(files_of(list), std::vector<std::string>{"<not files>"});
 }
 
 
