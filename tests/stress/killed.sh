@@ -1,0 +1,103 @@
+#!/bin/bash
+# Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
+#
+# killed.sh: the host and Bitwell killed (SIGTERM, SIGKILL) while permissions windows are open,
+# one with a box already ticked. No file may change mode on its own, and the next start must
+# open its window and exit normally. The programs come from the environment: HOST, ADDON,
+# BITWELL, XTOOL. Runs on the display in DISPLAY (with-xvfb.sh gives it one).
+
+set -u
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+	[ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
+	rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+	echo "FAIL: $*" >&2
+	[ -f "$work/err" ] && cat "$work/err" >&2
+	exit 1
+}
+
+# The owner's read box and the "Cancel" button, from a window's top-left corner.
+box_x=21
+box_y=39
+cancel_x=73
+buttons_y=119
+
+# window TITLE: waits for the window; sets win, win_x, win_y.
+window() {
+	read -r win win_x win_y _ _ < <("$XTOOL" wait-window "$1" 10000) || fail "no window \"$1\""
+	[ -n "$win" ] || fail "no window \"$1\""
+}
+
+# gone PID: waits (with a deadline) for PID to exit and sets status.
+gone() {
+	local deadline=$((SECONDS + 15))
+	while kill -0 "$1" 2>/dev/null; do
+		[ $SECONDS -le $deadline ] || fail "process $1 did not exit"
+		sleep 0.02
+	done
+	wait "$1"
+	status=$?
+	pid=
+}
+
+modes_are() {
+	local mode
+	for file in one two; do
+		mode=$(stat -c %a "$work/$file")
+		[ "$mode" = "$1" ] || fail "$file has mode $mode after $2, not $1"
+	done
+}
+
+# start PROGRAM...: starts a program with the two files and waits for the first one's window.
+start() {
+	"$@" "$work/one" "$work/two" >"$work/out" 2>"$work/err" &
+	pid=$!
+	window one
+}
+
+echo one >"$work/one"
+echo two >"$work/two"
+chmod 640 "$work/one" "$work/two"
+
+for program in host bitwell; do
+	for signal in TERM KILL; do
+		if [ $program = host ]; then
+			start "$HOST" "$ADDON"
+		else
+			start "$BITWELL"
+		fi
+		xdotool mousemove $((win_x + box_x)) $((win_y + box_y)) click 1
+		kill -$signal "$pid"
+		gone "$pid"
+		[ "$status" -ne 0 ] || fail "$program exited with 0 after SIG$signal"
+		modes_are 640 "$program got SIG$signal"
+	done
+
+	# The next start works as ever: a window, a "Cancel", a normal exit for the host.
+	if [ $program = host ]; then
+		start "$HOST" "$ADDON"
+		first=$win
+		window two
+		xdotool mousemove $((win_x + cancel_x)) $((win_y + buttons_y)) click 1
+		"$XTOOL" wait-gone "$win" 10000 || fail "the second window stayed after a restart"
+		"$XTOOL" close "$first"
+		gone "$pid"
+		[ "$status" -eq 0 ] || fail "the host exited with $status after a restart"
+	else
+		start "$BITWELL"
+		xdotool mousemove $((win_x + cancel_x)) $((win_y + buttons_y)) click 1
+		"$XTOOL" wait-gone "$win" 10000 || fail "Bitwell's window stayed after a restart"
+		window Drop
+		"$XTOOL" close "$win"
+		gone "$pid"
+		[ "$status" -eq 0 ] || fail "Bitwell exited with $status after a restart"
+	fi
+	modes_are 640 "$program started again"
+done
+echo "killed and started again: fine"
