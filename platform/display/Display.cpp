@@ -3,6 +3,8 @@
  */
 #include <display/DisplayServer.h>
 
+#include <stdlib.h>
+
 #include <atomic>
 #include <mutex>
 #include <vector>
@@ -66,9 +68,17 @@ public:
 private:
 	DisplayServer* _Server()
 	{
-		std::call_once(fOpened, [this] { fServer = FltkDisplay::Create(); });
+		std::call_once(fOpened, [this] {
+			fServer = FltkDisplay::Create();
+			sOpened = fServer.get();
+			atexit(&shut_down);
+		});
 		return fServer.get();
 	}
+
+	static void shut_down() { sOpened->Shutdown(); }
+
+	static inline FltkDisplay* sOpened = nullptr;
 
 	std::once_flag fOpened;
 	std::unique_ptr<FltkDisplay> fServer;

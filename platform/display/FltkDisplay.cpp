@@ -471,8 +471,17 @@ FltkDisplay::FltkDisplay(void* xDisplay)
 
 FltkDisplay::~FltkDisplay()
 {
+	Shutdown();
+}
+
+
+void
+FltkDisplay::Shutdown()
+{
 	{
 		std::lock_guard<std::mutex> guard(fQueueLock);
+		if (fQuitting)
+			return;
 		fQuitting = true;
 	}
 	if (std::this_thread::get_id() == fThreadId) {

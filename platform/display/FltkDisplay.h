@@ -32,6 +32,11 @@ public:
 	static std::unique_ptr<FltkDisplay> Create();
 	~FltkDisplay() override;
 
+	// Stops the display thread and closes the windows; later requests are ignored. The
+	// process calls it on its way out, before the libraries under FLTK are torn down while
+	// the thread still uses them.
+	void Shutdown();
+
 	void SetWindow(display_id window, const window_state& state) override;
 	void RemoveWindow(display_id window) noexcept override;
 	void SetView(display_id window, display_id view, const view_state& state) override;
