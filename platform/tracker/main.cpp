@@ -7,6 +7,8 @@
 
 #include <dlfcn.h>
 #include <stdio.h>
+#include <string.h>
+#include <unistd.h>
 
 #include <string>
 #include <thread>
@@ -62,6 +64,21 @@ ref_for_item(const char* item, entry_ref* ref)
 	return true;
 }
 
+// A bare name is looked for beside the kits, where add-ons are installed with them. dlopen's own
+// search would go by the caller's run path, which an interposed dlopen (a sanitizer's) lacks.
+std::string
+add_on_path(const char* name)
+{
+	Dl_info info;
+	if (strchr(name, '/') != NULL
+		|| dladdr(reinterpret_cast<void*>(&BPrivate::display_server), &info) == 0
+		|| info.dli_fname == NULL)
+		return name;
+	std::string folder = info.dli_fname;
+	std::string candidate = folder.substr(0, folder.rfind('/') + 1) + name;
+	return access(candidate.c_str(), F_OK) == 0 ? candidate : name;
+}
+
 } // namespace
 
 
@@ -73,7 +90,7 @@ main(int argc, char** argv)
 		return 2;
 	}
 
-	void* addOn = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
+	void* addOn = dlopen(add_on_path(argv[1]).c_str(), RTLD_NOW | RTLD_LOCAL);
 	if (addOn == NULL) {
 		fprintf(stderr, "%s: can't load the add-on: %s\n", kProgram, dlerror());
 		return 2;

@@ -19,6 +19,10 @@ trap cleanup EXIT
 
 fail() {
 	echo "FAIL: $*" >&2
+	# What the programs said, to tell why.
+	for log in "$work"/*.err; do
+		[ -s "$log" ] && { echo "--- $(basename "$log"):"; tail -n 20 "$log"; } >&2
+	done
 	exit 1
 }
 
@@ -252,7 +256,11 @@ case_screenshots() {
 	exited_well "$host_pid"
 
 	echo data >"$work/unreadable"
-	start host env LD_PRELOAD="$FAILING_STAT" FAILING_STAT_NAME=/unreadable "$HOST" "$ADDON" \
+	# A host built with AddressSanitizer needs its runtime loaded before anything else.
+	local preload=$FAILING_STAT asan
+	asan=$(ldd "$HOST" | awk '/libasan/ { print $3 }')
+	[ -n "$asan" ] && preload="$asan:$preload"
+	start host env LD_PRELOAD="$preload" FAILING_STAT_NAME=/unreadable "$HOST" "$ADDON" \
 		"$work/unreadable"
 	window "Bitgate Error"
 	shoot unreadable-alert
