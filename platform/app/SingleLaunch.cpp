@@ -24,6 +24,8 @@
 #include <Looper.h>
 #include <Message.h>
 
+#include <support/private/FileDescriptor.h>
+
 
 namespace BPrivate {
 
@@ -33,32 +35,6 @@ namespace {
 const char kAcknowledgement = 'k';
 // How long either end waits for the other before giving up on the connection.
 const int kPeerTimeout = 5000;
-
-
-class Descriptor {
-public:
-	explicit Descriptor(int fd = -1) : fFD(fd) {}
-	~Descriptor() { Reset(); }
-	Descriptor(const Descriptor&) = delete;
-	Descriptor& operator=(const Descriptor&) = delete;
-
-	int Get() const { return fFD; }
-	int Release()
-	{
-		int fd = fFD;
-		fFD = -1;
-		return fd;
-	}
-	void Reset(int fd = -1)
-	{
-		if (fFD >= 0)
-			close(fFD);
-		fFD = fd;
-	}
-
-private:
-	int fFD;
-};
 
 
 int64
@@ -309,7 +285,7 @@ LaunchServer::_Listen()
 			return;
 		if ((entries[0].revents & POLLIN) == 0)
 			continue;
-		Descriptor connection(accept4(fSocket, NULL, NULL, SOCK_CLOEXEC));
+		FileDescriptor connection(accept4(fSocket, NULL, NULL, SOCK_CLOEXEC));
 		if (connection.Get() >= 0)
 			_Serve(connection.Get());
 	}
@@ -375,7 +351,7 @@ launch_or_hand_over(const char* path, const BMessage& refs,
 
 		// Starts at the same time take turns, so that only one of them binds.
 		std::string lockPath = socketPath + ".lock";
-		Descriptor lock(open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+		FileDescriptor lock(open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
 		if (lock.Get() < 0)
 			return errno_to_status(errno);
 		while (flock(lock.Get(), LOCK_EX) != 0) {
@@ -383,7 +359,7 @@ launch_or_hand_over(const char* path, const BMessage& refs,
 				return errno_to_status(errno);
 		}
 
-		Descriptor client(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+		FileDescriptor client(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
 		if (client.Get() < 0)
 			return errno_to_status(errno);
 		if (connect(client.Get(), reinterpret_cast<struct sockaddr*>(&address), sizeof(address))
@@ -398,7 +374,7 @@ launch_or_hand_over(const char* path, const BMessage& refs,
 		} else if (errno != ENOENT)
 			return errno_to_status(errno);
 
-		Descriptor server(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+		FileDescriptor server(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
 		if (server.Get() < 0)
 			return errno_to_status(errno);
 		if (bind(server.Get(), reinterpret_cast<struct sockaddr*>(&address), sizeof(address))

@@ -10,31 +10,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <support/private/FileDescriptor.h>
+
 
 namespace {
 
-
-class FileDescriptorCloser {
-public:
-	explicit FileDescriptorCloser(int fd)
-		: fFd(fd)
-	{
-	}
-
-	~FileDescriptorCloser()
-	{
-		if (fFd >= 0)
-			close(fFd);
-	}
-
-	FileDescriptorCloser(const FileDescriptorCloser&) = delete;
-	FileDescriptorCloser& operator=(const FileDescriptorCloser&) = delete;
-
-	int Get() const { return fFd; }
-
-private:
-	int fFd;
-};
+using BPrivate::FileDescriptor;
 
 
 /*!	Opens the entry ref names, itself and never its target, into _fd.
@@ -49,7 +30,7 @@ open_entry(const entry_ref* ref, int* _fd)
 		return B_BAD_VALUE;
 	}
 
-	FileDescriptorCloser folder(open(ref->directory_path(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+	FileDescriptor folder(open(ref->directory_path(), O_PATH | O_DIRECTORY | O_CLOEXEC));
 	if (folder.Get() < 0)
 		return errno_to_status(errno);
 	struct stat st;

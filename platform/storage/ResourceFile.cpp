@@ -15,6 +15,8 @@
 
 #include <Errors.h>
 
+#include <support/private/FileDescriptor.h>
+
 
 namespace BPrivate {
 
@@ -127,24 +129,6 @@ write_at(int fd, const void* buffer, size_t size, off_t offset)
 	}
 	return true;
 }
-
-
-class FileDescriptor {
-public:
-	explicit FileDescriptor(int fd) : fFD(fd) {}
-	~FileDescriptor()
-	{
-		if (fFD >= 0)
-			close(fFD);
-	}
-	FileDescriptor(const FileDescriptor&) = delete;
-	FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-	int Get() const { return fFD; }
-
-private:
-	int fFD;
-};
 
 
 // The end of what the ELF headers describe, and the alignment the area takes after it.
