@@ -140,8 +140,7 @@ run_batch(const ScriptedUser& user, const BMessage& message, long first, long la
 			if (alert.buttons.empty())
 				continue;
 			alerts.insert(alert.text);
-			BPrivate::deliver_click(alert.window,
-				user.FindControl(alert.window, alert.buttons.front()).id);
+			press_first_button(user, alert);
 			user.WaitForGone(alert.window);
 		}
 		for (const auto& window : user.Windows())

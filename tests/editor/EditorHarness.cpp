@@ -170,14 +170,24 @@ OutputCapture::Text() const
 
 
 void
+press_first_button(const BPrivate::ScriptedUser& user,
+	const BPrivate::ScriptedUser::alert_info& alert)
+{
+	for (const auto& view : user.Display()->Views(alert.window)) {
+		if (view.state.kind == BPrivate::VIEW_BUTTON) {
+			BPrivate::deliver_click(alert.window, view.id);
+			return;
+		}
+	}
+}
+
+
+void
 close_everything(const BPrivate::ScriptedUser& user)
 {
 	user.WaitFor("every window and alert closed", [&user] {
-		for (const auto& alert : user.Alerts()) {
-			if (!alert.buttons.empty())
-				BPrivate::deliver_click(alert.window, user.FindControl(alert.window,
-					alert.buttons.front()).id);
-		}
+		for (const auto& alert : user.Alerts())
+			press_first_button(user, alert);
 		for (const auto& window : user.Windows())
 			user.Close(window.id);
 		return user.Windows().empty() && user.Alerts().empty();

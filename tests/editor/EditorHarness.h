@@ -79,6 +79,11 @@ private:
 };
 
 
+// Presses the alert's first button, if the alert is still there: one whose showing failed for
+// lack of memory goes by itself.
+void press_first_button(const BPrivate::ScriptedUser& user,
+	const BPrivate::ScriptedUser::alert_info& alert);
+
 // Presses the close box of every window and the button of every alert until none is left.
 void close_everything(const BPrivate::ScriptedUser& user);
 
