@@ -29,6 +29,8 @@
 
 #include <X11/Xlib.h>
 
+#include "OpenDisplay.h"
+
 
 extern char** environ;
 
@@ -92,19 +94,6 @@ usage()
 {
 	fprintf(stderr, "usage: map-watch [--windows N] [--memory] [--timeout MS] PROGRAM [ARG...]\n");
 	exit(2);
-}
-
-// A connection the server refuses is tried again for a while: opening it is outside what is
-// timed.
-Display*
-open_display()
-{
-	for (int attempt = 0; attempt < 20; attempt++) {
-		if (Display* display = XOpenDisplay(NULL))
-			return display;
-		std::this_thread::sleep_for(std::chrono::milliseconds(50));
-	}
-	return NULL;
 }
 
 } // namespace

@@ -35,6 +35,8 @@
 #include <display/DisplayServer.h>
 #include <display/HeadlessDisplay.h>
 
+#include "OpenDisplay.h"
+
 
 namespace {
 
@@ -102,19 +104,6 @@ fail(const char* text)
 {
 	fprintf(stderr, "refs-bench: %s\n", text);
 	_exit(1);
-}
-
-// A connection the server refuses is tried again for a while: opening it is outside what is
-// timed.
-Display*
-open_display()
-{
-	for (int attempt = 0; attempt < 20; attempt++) {
-		if (Display* display = XOpenDisplay(NULL))
-			return display;
-		std::this_thread::sleep_for(std::chrono::milliseconds(50));
-	}
-	return NULL;
 }
 
 } // namespace

@@ -58,13 +58,19 @@ program_arguments()
 
 
 std::string
-program_name()
+program_name(const std::vector<std::string>& arguments)
 {
-	std::vector<std::string> arguments = BPrivate::launch_arguments();
 	if (arguments.empty())
 		return "application";
 	size_t slash = arguments[0].rfind('/');
 	return slash == std::string::npos ? arguments[0] : arguments[0].substr(slash + 1);
+}
+
+
+std::string
+program_name()
+{
+	return program_name(BPrivate::launch_arguments());
 }
 
 
@@ -74,7 +80,7 @@ void
 add_argument_refs(BMessage* message)
 {
 	std::vector<std::string> arguments = BPrivate::launch_arguments();
-	std::string program = program_name();
+	std::string program = program_name(arguments);
 	for (size_t i = 1; i < arguments.size(); i++) {
 		std::string path;
 		entry_ref ref;
