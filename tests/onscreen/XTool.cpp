@@ -198,6 +198,58 @@ send_xdnd(Window target, Window source, const char* type, long l1, long l2, long
 
 typedef std::vector<std::pair<Atom, std::string>> offer_list;
 
+// Toolkits send data larger than this in pieces (INCR), as large drops come from them.
+const size_t kPieceSize = 256 * 1024 - 100;
+
+
+// Waits until the requestor deleted the property, which asks for the next piece.
+bool
+wait_deleted(Window window, Atom property, clock_type::time_point deadline)
+{
+	while (true) {
+		XEvent event;
+		while (XCheckTypedWindowEvent(sDisplay, window, PropertyNotify, &event)) {
+			if (event.xproperty.atom == property && event.xproperty.state == PropertyDelete)
+				return true;
+		}
+		auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+			deadline - clock_type::now()).count();
+		if (left <= 0)
+			return false;
+		pollfd descriptor = {ConnectionNumber(sDisplay), POLLIN, 0};
+		poll(&descriptor, 1, static_cast<int>(std::min<long long>(left, 100)));
+	}
+}
+
+
+// Hands the bytes over in pieces: first their size as an INCR property, then a piece each time
+// the requestor deleted the last one, then an empty piece.
+void
+send_in_pieces(const XSelectionRequestEvent& request, Atom property, const std::string& bytes,
+	XEvent* reply)
+{
+	auto deadline = clock_type::now() + std::chrono::seconds(10);
+	XSelectInput(sDisplay, request.requestor, PropertyChangeMask);
+	long size = static_cast<long>(bytes.size());
+	XChangeProperty(sDisplay, request.requestor, property, XInternAtom(sDisplay, "INCR", False),
+		32, PropModeReplace, reinterpret_cast<const unsigned char*>(&size), 1);
+	reply->xselection.property = property;
+	XSendEvent(sDisplay, request.requestor, False, NoEventMask, reply);
+	XFlush(sDisplay);
+	size_t offset = 0;
+	while (wait_deleted(request.requestor, property, deadline)) {
+		size_t length = std::min(kPieceSize, bytes.size() - offset);
+		XChangeProperty(sDisplay, request.requestor, property, request.target, 8,
+			PropModeReplace, reinterpret_cast<const unsigned char*>(bytes.data() + offset),
+			static_cast<int>(length));
+		XFlush(sDisplay);
+		if (length == 0)
+			break;
+		offset += length;
+	}
+	XSelectInput(sDisplay, request.requestor, NoEventMask);
+}
+
 
 // Answers a request for the drag's data: the bytes offered for the type asked, the list of
 // types for TARGETS, a refusal for anything else.
@@ -228,6 +280,10 @@ answer_request(const XSelectionRequestEvent& request, const offer_list& offers)
 	for (const auto& offer : offers) {
 		if (offer.first != request.target)
 			continue;
+		if (offer.second.size() > kPieceSize) {
+			send_in_pieces(request, property, offer.second, &reply);
+			return;
+		}
 		XChangeProperty(sDisplay, request.requestor, property, request.target, 8,
 			PropModeReplace, reinterpret_cast<const unsigned char*>(offer.second.data()),
 			static_cast<int>(offer.second.size()));

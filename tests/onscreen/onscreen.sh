@@ -247,6 +247,25 @@ case_drop() {
 		[ "$(cat "$work/target.out")" = "$expected" ] || fail "got $(cat "$work/target.out")"
 	done
 
+	# A drop too large to be handed over at once comes in pieces.
+	mkdir "$folder/many"
+	local long i
+	long=$(printf 'x%.0s' {1..180})
+	for i in $(seq 1000 2499); do
+		echo "$folder/many/$long$i"
+	done | xargs -d '\n' touch
+	for i in $(seq 1000 2499); do
+		printf '%s\r\n' "$base/many/$long$i"
+	done >"$work/list"
+	: >"$work/target.out"
+	"$XTOOL" drop "$win" $x $y text/uri-list "$work/list" | grep -qx finished \
+		|| fail "the large drop was not finished"
+	report "$work/target.out"
+	[ "$(grep -c "^ref $long" "$work/target.out")" -eq 1500 ] \
+		&& [ "$(sed -n 2p "$work/target.out")" = "ref ${long}1000" ] \
+		&& [ "$(tail -n 2 "$work/target.out" | head -n 1)" = "ref ${long}2499" ] \
+		|| fail "got $(head -n 3 "$work/target.out")"
+
 	# Text, and a file on another host, are no files.
 	: >"$work/target.out"
 	printf 'hello, world\nfile://elsewhere/etc/passwd\n' >"$work/text"
