@@ -230,7 +230,7 @@ XdndTarget::_Drop(const XClientMessageEvent& message)
 	fConverting = true;
 	fIncremental = false;
 	fData.clear();
-	Fl::add_timeout(kDataTimeout, &_TimedOut, this);
+	_Wait();
 }
 
 
@@ -246,7 +246,7 @@ XdndTarget::_Converted(const XSelectionEvent& event)
 	if (incremental) {
 		fIncremental = true;
 		fData.clear();
-		Fl::repeat_timeout(kDataTimeout, &_TimedOut, this);
+		_Wait();
 		return;
 	}
 	_Deliver();
@@ -264,10 +264,8 @@ XdndTarget::_ReadChunk()
 	}
 	if (empty)
 		_Deliver();
-	else {
-		Fl::remove_timeout(&_TimedOut, this);
-		Fl::add_timeout(kDataTimeout, &_TimedOut, this);
-	}
+	else
+		_Wait();
 }
 
 
@@ -333,6 +331,15 @@ XdndTarget::_Finish(bool accepted)
 			accepted ? static_cast<long>(fActionCopy) : None, 0, 0);
 	}
 	_Reset();
+}
+
+
+// Gives the source another while for the data, or its next piece.
+void
+XdndTarget::_Wait()
+{
+	Fl::remove_timeout(&_TimedOut, this);
+	Fl::add_timeout(kDataTimeout, &_TimedOut, this);
 }
 
 

@@ -48,6 +48,7 @@ private:
 	void _ReadChunk();
 	void _Deliver();
 	void _Finish(bool accepted);
+	void _Wait();
 	void _Reset();
 	void _Send(Window to, Window from, Atom type, long l1, long l2, long l3, long l4);
 	bool _Read(bool* _incremental, bool* _empty);

@@ -10,7 +10,8 @@
 //   xtool drop ID X Y TYPE FILE [TYPE FILE]...
 //                                  drags to root X,Y over ID and drops there, offering each
 //                                  TYPE with its FILE's bytes; prints "asked TYPE" for each
-//                                  type the target asks for, then the target's answer
+//                                  type the target asks for, then the target's answer; a
+//                                  FILE "-" offers the type but refuses to hand it over
 //
 // The drop plays the source's half of XDND as the file managers' toolkits do: the pointer is
 // grabbed while it moves onto the target, and let go before the drop, so that the target sees
@@ -196,7 +197,8 @@ send_xdnd(Window target, Window source, const char* type, long l1, long l2, long
 }
 
 
-typedef std::vector<std::pair<Atom, std::string>> offer_list;
+// A type offered with no bytes (NULL) is refused when asked for.
+typedef std::vector<std::pair<Atom, const std::string*>> offer_list;
 
 // Toolkits send data larger than this in pieces (INCR), as large drops come from them.
 const size_t kPieceSize = 256 * 1024 - 100;
@@ -278,15 +280,16 @@ answer_request(const XSelectionRequestEvent& request, const offer_list& offers)
 		reply.xselection.property = property;
 	}
 	for (const auto& offer : offers) {
-		if (offer.first != request.target)
+		if (offer.first != request.target || offer.second == NULL)
 			continue;
-		if (offer.second.size() > kPieceSize) {
-			send_in_pieces(request, property, offer.second, &reply);
+		const std::string& bytes = *offer.second;
+		if (bytes.size() > kPieceSize) {
+			send_in_pieces(request, property, bytes, &reply);
 			return;
 		}
 		XChangeProperty(sDisplay, request.requestor, property, request.target, 8,
-			PropModeReplace, reinterpret_cast<const unsigned char*>(offer.second.data()),
-			static_cast<int>(offer.second.size()));
+			PropModeReplace, reinterpret_cast<const unsigned char*>(bytes.data()),
+			static_cast<int>(bytes.size()));
 		reply.xselection.property = property;
 		break;
 	}
@@ -325,16 +328,22 @@ move_pointer(int x, int y)
 int
 drop(Window target, int x, int y, char** types, int typeCount)
 {
+	std::vector<std::string> payloads(typeCount / 2);
 	offer_list offers;
 	for (int i = 0; i + 1 < typeCount; i += 2) {
+		Atom type = XInternAtom(sDisplay, types[i], False);
+		if (strcmp(types[i + 1], "-") == 0) {
+			offers.emplace_back(type, nullptr);
+			continue;
+		}
 		std::ifstream input(types[i + 1], std::ios::binary);
-		std::string payload((std::istreambuf_iterator<char>(input)),
-			std::istreambuf_iterator<char>());
+		std::string& payload = payloads[i / 2];
+		payload.assign(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>());
 		if (!input.good() && !input.eof()) {
 			fprintf(stderr, "xtool: can't read %s\n", types[i + 1]);
 			return 1;
 		}
-		offers.emplace_back(XInternAtom(sDisplay, types[i], False), std::move(payload));
+		offers.emplace_back(type, &payload);
 	}
 
 	auto deadline = clock_type::now() + std::chrono::seconds(10);

@@ -381,6 +381,8 @@ case_bitwell_drops() {
 	printf 'file://%s\r\n' "$work/gone" "$work/never/there" >"$work/list"
 	"$XTOOL" drop "$drop" $x $y text/uri-list "$work/list" | grep -qx finished \
 		|| fail "the drop of missing names was not finished"
+	"$XTOOL" drop "$drop" $x $y text/uri-list - | grep -qx finished \
+		|| fail "the drop whose data was refused was not finished"
 
 	# A name holding a newline, whose two lines as bare paths would name two other files.
 	local real="$work/n"$'\n'"$work/decoy"
