@@ -71,6 +71,8 @@ XdndTarget::XdndTarget(drop_handler handler)
 	fConverting(false),
 	fIncremental(false)
 {
+	for (const char* name : kTypes)
+		fTypes.push_back(XInternAtom(fDisplay, name, False));
 	Fl::add_system_handler(&_Filter, this);
 }
 
@@ -173,8 +175,7 @@ XdndTarget::_Enter(const XClientMessageEvent& message)
 	for (int i = 2; i <= 4; i++)
 		offered.push_back(static_cast<Atom>(message.data.l[i]));
 
-	for (const char* name : kTypes) {
-		Atom type = XInternAtom(fDisplay, name, False);
+	for (Atom type : fTypes) {
 		for (Atom candidate : offered) {
 			if (candidate == type) {
 				fType = type;

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <X11/Xlib.h>
 
@@ -67,6 +68,8 @@ private:
 	Atom fActionCopy;
 	Atom fIncrType;
 	Atom fProperty;
+	// What a drop can be read as, best first.
+	std::vector<Atom> fTypes;
 
 	// The drag under way: its source, the window of ours it is over, the type to ask for
 	// (None when nothing offered can be read) and the pointer on the screen.
