@@ -71,10 +71,30 @@ face_for(const font_spec& font)
 }
 
 
+// Metrics depend on the font's size in pixels at the display's scale and at 1.0.
 int
 font_key(const font_spec& font, const DisplayScale& scale)
 {
-	return pixel_size(font, scale) * 2 + (font.bold ? 1 : 0);
+	return (pixel_size(font, scale) * 4096 + pixel_size(font, DisplayScale())) * 2
+		+ (font.bold ? 1 : 0);
+}
+
+
+// A text metric in logical units, on the display thread: the larger of the font's at the
+// display's scale and at 1.0. Fonts don't grow exactly with their size, since glyphs and lines
+// are rounded to whole pixels, more so when small; so the kits lay a window out the same at
+// every scale, and the text drawn always fits the room they make for it.
+template<class Measure>
+float
+logical_metric(const font_spec& font, const DisplayScale& scale, Measure measure)
+{
+	fl_font(face_for(font), pixel_size(font, scale));
+	float value = scale.Logical(static_cast<float>(measure()));
+	if (scale.Factor() != 1) {
+		fl_font(face_for(font), pixel_size(font, DisplayScale()));
+		value = std::max(value, static_cast<float>(measure()));
+	}
+	return value;
 }
 
 
@@ -666,8 +686,7 @@ FltkDisplay::StringWidth(const font_spec& font, const char* text)
 	}
 	float width = 0;
 	_Call([&] {
-		fl_font(face_for(font), pixel_size(font, fScale));
-		width = fScale.Logical(static_cast<float>(fl_width(text)));
+		width = logical_metric(font, fScale, [text] { return fl_width(text); });
 	});
 	std::lock_guard<std::mutex> guard(fMetricsLock);
 	fWidths.emplace(std::move(key), width);
@@ -691,9 +710,8 @@ FltkDisplay::GetFontHeight(const font_spec& font, float* ascent, float* descent,
 	}
 	if (!known) {
 		_Call([&] {
-			fl_font(face_for(font), pixel_size(font, fScale));
-			height.first = fScale.Logical(static_cast<float>(fl_height() - fl_descent()));
-			height.second = fScale.Logical(static_cast<float>(fl_descent()));
+			height.first = logical_metric(font, fScale, [] { return fl_height() - fl_descent(); });
+			height.second = logical_metric(font, fScale, [] { return fl_descent(); });
 		});
 		std::lock_guard<std::mutex> guard(fMetricsLock);
 		fHeights[key] = height;
