@@ -5,8 +5,6 @@
 
 #include <FL/Fl.H>
 
-#include <display/ScaledFrames.h>
-
 
 namespace BPrivate {
 
@@ -26,10 +24,11 @@ ButtonWidget::draw()
 	int width = fScale.LineWidth();
 	if (width == 1)
 		return;
-	// The rings inside FLTK's own one; the label keeps clear of them, the focus mark is drawn
-	// again on top.
-	Fl_Boxtype type = value() != 0 ? fl_down(box()) : box();
-	draw_frame(fl_frame(type), x() + 1, y() + 1, w() - 2, h() - 2, color(), width - 1);
+	// The frame again, a pixel further in each time (grayed out with the button when disabled);
+	// the label keeps clear of it, the focus mark is drawn again on top.
+	Fl_Boxtype frame = fl_frame(value() != 0 ? fl_down(box()) : box());
+	for (int i = 1; i < width && 2 * i < w() && 2 * i < h(); i++)
+		draw_box(frame, x() + i, y() + i, w() - 2 * i, h() - 2 * i, color());
 	if (Fl::focus() == this && Fl::visible_focus())
 		draw_focus();
 }

@@ -6,8 +6,6 @@
 #include <FL/Fl.H>
 #include <FL/fl_draw.H>
 
-#include <display/ScaledFrames.h>
-
 
 namespace BPrivate {
 
@@ -33,8 +31,11 @@ CheckBoxWidget::draw()
 	int boxX = x() + gap;
 	int boxY = y() + (h() - side) / 2;
 	draw_box(down_box(), boxX, boxY, side, side, FL_BACKGROUND2_COLOR);
-	draw_frame(fl_frame(down_box()), boxX, boxY, side, side, FL_BACKGROUND2_COLOR,
-		fScale.LineWidth());
+	// The frame again, a pixel further in each time, grays out with the box when disabled.
+	for (int i = 1; i < fScale.LineWidth(); i++) {
+		draw_box(fl_frame(down_box()), boxX + i, boxY + i, side - 2 * i, side - 2 * i,
+			FL_BACKGROUND2_COLOR);
+	}
 
 	if (value() != 0) {
 		// A tick of three strokes one logical unit apart, as FLTK draws it at 1.0.
