@@ -3,6 +3,8 @@
  */
 #include <display/ButtonWidget.h>
 
+#include <algorithm>
+
 #include <FL/Fl.H>
 
 
@@ -25,12 +27,14 @@ ButtonWidget::draw()
 	if (width == 1)
 		return;
 	// The frame again, a pixel further in each time (grayed out with the button when disabled);
-	// the label keeps clear of it, the focus mark is drawn again on top.
+	// the label keeps clear of it, and the focus mark, covered, moves in as far.
 	Fl_Boxtype frame = fl_frame(value() != 0 ? fl_down(box()) : box());
-	for (int i = 1; i < width && 2 * i < w() && 2 * i < h(); i++)
+	int rings = std::min(width, std::min(w(), h()) / 2);
+	for (int i = 1; i < rings; i++)
 		draw_box(frame, x() + i, y() + i, w() - 2 * i, h() - 2 * i, color());
+	int inset = std::max(0, rings - 1);
 	if (Fl::focus() == this && Fl::visible_focus())
-		draw_focus();
+		draw_focus(box(), x() + inset, y() + inset, w() - 2 * inset, h() - 2 * inset);
 }
 
 
