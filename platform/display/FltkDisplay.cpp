@@ -25,6 +25,9 @@
 #include <InterfaceDefs.h>
 #include <Message.h>
 
+#include <display/ButtonWidget.h>
+#include <display/CheckBoxWidget.h>
+#include <display/ScaledFrames.h>
 #include <display/UriList.h>
 #include <display/XdndTarget.h>
 
@@ -53,9 +56,9 @@ program_name()
 
 
 int
-pixel_size(const font_spec& font)
+pixel_size(const font_spec& font, const DisplayScale& scale)
 {
-	return std::max(1, static_cast<int>(lround(font.size)));
+	return scale.Length(font.size, 1);
 }
 
 
@@ -66,10 +69,30 @@ face_for(const font_spec& font)
 }
 
 
+// Metrics depend on the font's size in pixels at the display's scale and at 1.0.
 int
-font_key(const font_spec& font)
+font_key(const font_spec& font, const DisplayScale& scale)
 {
-	return pixel_size(font) * 2 + (font.bold ? 1 : 0);
+	return (pixel_size(font, scale) * 4096 + pixel_size(font, DisplayScale())) * 2
+		+ (font.bold ? 1 : 0);
+}
+
+
+// A text metric in logical units, on the display thread: the larger of the font's at the
+// display's scale and at 1.0. Fonts don't grow exactly with their size, since glyphs and lines
+// are rounded to whole pixels, more so when small; so the kits lay a window out the same at
+// every scale, and the text drawn always fits the room they make for it.
+template<class Measure>
+float
+logical_metric(const font_spec& font, const DisplayScale& scale, Measure measure)
+{
+	fl_font(face_for(font), pixel_size(font, scale));
+	float value = scale.Logical(static_cast<float>(measure()));
+	if (scale.Factor() != 1) {
+		fl_font(face_for(font), pixel_size(font, DisplayScale()));
+		value = std::max(value, static_cast<float>(measure()));
+	}
+	return value;
 }
 
 
@@ -119,10 +142,11 @@ struct FltkDisplay::window_record {
 template<class Base>
 class PassiveWidget : public Base {
 public:
-	PassiveWidget(FltkDisplay::view_record* record)
+	PassiveWidget(FltkDisplay::view_record* record, const DisplayScale& scale)
 		:
 		Base(0, 0, 1, 1),
-		fRecord(record)
+		fRecord(record),
+		fScale(scale)
 	{
 	}
 
@@ -131,21 +155,24 @@ public:
 		int handled = Base::handle(event);
 		if (handled != 0 || event != FL_PUSH)
 			return handled;
+		const BRect& frame = fRecord->state.frame;
 		deliver_mouse_down(fRecord->window, fRecord->id,
-			BPoint(Fl::event_x() - this->x(), Fl::event_y() - this->y()));
+			BPoint(fScale.Logical(Fl::event_x()) - frame.left,
+				fScale.Logical(Fl::event_y()) - frame.top));
 		return 1;
 	}
 
 protected:
 	FltkDisplay::view_record* fRecord;
+	const DisplayScale& fScale;
 };
 
 
 class ViewGroup : public PassiveWidget<Fl_Group> {
 public:
-	ViewGroup(FltkDisplay::view_record* record)
+	ViewGroup(FltkDisplay::view_record* record, const DisplayScale& scale)
 		:
-		PassiveWidget<Fl_Group>(record)
+		PassiveWidget<Fl_Group>(record, scale)
 	{
 		end();
 		resizable(NULL);
@@ -161,7 +188,7 @@ public:
 	{
 		const view_state& state = fRecord->state;
 		if (state.kind == VIEW_BORDER && state.kind_detail == 1)
-			fl_draw_box(FL_UP_FRAME, x(), y(), w(), h(), color());
+			draw_frame(FL_UP_FRAME, x(), y(), w(), h(), color(), fScale.LineWidth());
 		else if (state.kind == VIEW_BORDER && state.kind_detail == 3)
 			_DrawCaptionFrame();
 		draw_children();
@@ -171,27 +198,30 @@ private:
 	void _DrawCaptionFrame()
 	{
 		const view_state& state = fRecord->state;
-		fl_font(face_for(state.font), pixel_size(state.font));
+		fl_font(face_for(state.font), pixel_size(state.font, fScale));
 		// The line sits inside the border's margin, so that frames side by side don't touch.
+		int margin = fScale.Length(kFrameMargin);
 		int lineY = y() + fl_height() / 2;
-		fl_draw_box(FL_ENGRAVED_FRAME, x() + kFrameMargin, lineY,
-			w() - 2 * kFrameMargin, h() - (lineY - y()) - kFrameMargin, color());
+		draw_engraved_frame(x() + margin, lineY, w() - 2 * margin, h() - (lineY - y()) - margin,
+			fScale.LineWidth());
 		if (state.label.empty())
 			return;
 		int textWidth = static_cast<int>(ceil(fl_width(state.label.c_str())));
+		int inset = fScale.Length(kCaptionInset);
+		int air = fScale.Length(3);
 		fl_color(color());
-		fl_rectf(x() + kCaptionInset - 3, y(), textWidth + 6, fl_height());
+		fl_rectf(x() + inset - air, y(), textWidth + 2 * air, fl_height());
 		fl_color(active_r() ? labelcolor() : fl_inactive(labelcolor()));
-		fl_draw(state.label.c_str(), x() + kCaptionInset, y() + fl_height() - fl_descent());
+		fl_draw(state.label.c_str(), x() + inset, y() + fl_height() - fl_descent());
 	}
 };
 
 
 class AlertIcon : public PassiveWidget<Fl_Widget> {
 public:
-	AlertIcon(FltkDisplay::view_record* record)
+	AlertIcon(FltkDisplay::view_record* record, const DisplayScale& scale)
 		:
-		PassiveWidget<Fl_Widget>(record)
+		PassiveWidget<Fl_Widget>(record, scale)
 	{
 	}
 
@@ -218,17 +248,33 @@ public:
 };
 
 
-typedef PassiveWidget<Fl_Box> TextLabel;
+class TextLabel : public PassiveWidget<Fl_Box> {
+public:
+	TextLabel(FltkDisplay::view_record* record, const DisplayScale& scale)
+		:
+		PassiveWidget<Fl_Box>(record, scale)
+	{
+	}
+
+	// FLTK keeps a label aligned to a side 3 pixels from it, at any scale.
+	void draw() override
+	{
+		draw_box();
+		int inset = w() > fScale.Length(11) ? fScale.Length(3) : 0;
+		draw_label(x() + inset, y(), w() - 2 * inset, h());
+	}
+};
 
 
 class FltkWindow : public Fl_Double_Window {
 public:
 	FltkWindow(display_id id, const std::map<display_id, std::unique_ptr<FltkDisplay::view_record>>*
-			views)
+			views, const DisplayScale& scale)
 		:
 		Fl_Double_Window(0, 0, 1, 1),
 		fId(id),
 		fViews(views),
+		fScale(scale),
 		fAlert(false),
 		fClosable(true)
 	{
@@ -243,10 +289,11 @@ public:
 		fClosable = closable;
 	}
 
-	// Drops come from XdndTarget, not as FLTK's events.
-	void Drop(BPoint where, const char* data, size_t length)
+	// Drops come from XdndTarget, not as FLTK's events, at a point in pixels.
+	void Drop(int x, int y, const char* data, size_t length)
 	{
-		deliver_drop(fId, where, drop_message(data, length));
+		deliver_drop(fId, BPoint(fScale.Logical(x), fScale.Logical(y)),
+			drop_message(data, length));
 	}
 
 	int handle(int event) override
@@ -309,6 +356,7 @@ private:
 
 	display_id fId;
 	const std::map<display_id, std::unique_ptr<FltkDisplay::view_record>>* fViews;
+	const DisplayScale& fScale;
 	bool fAlert;
 	bool fClosable;
 };
@@ -335,36 +383,36 @@ button_pressed(Fl_Widget*, void* data)
 
 
 Fl_Widget*
-make_widget(FltkDisplay::view_record* record)
+make_widget(FltkDisplay::view_record* record, const DisplayScale& scale)
 {
 	Fl_Group::current(NULL);
 	switch (record->state.kind) {
 		case VIEW_TEXT:
 		{
-			TextLabel* label = new TextLabel(record);
+			TextLabel* label = new TextLabel(record, scale);
 			label->box(FL_NO_BOX);
 			label->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
 			return label;
 		}
 		case VIEW_CHECK_BOX:
 		{
-			Fl_Check_Button* box = new Fl_Check_Button(0, 0, 1, 1);
+			Fl_Check_Button* box = new CheckBoxWidget(scale);
 			box->callback(&check_box_pressed, record);
 			return box;
 		}
 		case VIEW_BUTTON:
 		{
-			Fl_Button* button = new Fl_Button(0, 0, 1, 1);
+			Fl_Button* button = new ButtonWidget(scale);
 			button->callback(&button_pressed, record);
 			return button;
 		}
 		case VIEW_ALERT_ICON:
-			return new AlertIcon(record);
+			return new AlertIcon(record, scale);
 		case VIEW_PLAIN:
 		case VIEW_BORDER:
 			break;
 	}
-	return new ViewGroup(record);
+	return new ViewGroup(record, scale);
 }
 
 
@@ -381,7 +429,7 @@ take_drop(Fl_Window* window, int x, int y, const char* data, size_t length)
 	FltkWindow* target = dynamic_cast<FltkWindow*>(window);
 	if (target == NULL)
 		return false;
-	target->Drop(BPoint(x, y), data, length);
+	target->Drop(x, y, data, length);
 	return true;
 }
 
@@ -423,6 +471,7 @@ FltkDisplay::FltkDisplay(void* xDisplay)
 			Fl::lock();
 			Fl::awake(&noop, NULL);
 			fl_open_display(static_cast<Display*>(xDisplay));
+			fScale = DisplayScale::FromDpi(XGetDefault(fl_display, "Xft", "dpi"));
 			Fl::scheme("gtk+");
 			// Bold text is set in a face with the metrics of the platform's own bold font, so
 			// that texts sized for it (the drop window's line) fit; fontconfig falls back to
@@ -432,7 +481,7 @@ FltkDisplay::FltkDisplay(void* xDisplay)
 			Fl_Window::default_xclass(sClass.c_str());
 			int x, y, w, h;
 			Fl::screen_xywh(x, y, w, h, 0);
-			fScreen.Set(x, y, x + w - 1, y + h - 1);
+			fScreen = fScale.LogicalFrame(x, y, w, h);
 			ready = true;
 			// Under the lock: the waiting constructor returns, and its condition goes, as soon
 			// as it is released.
@@ -606,7 +655,7 @@ FltkDisplay::StringWidth(const font_spec& font, const char* text)
 {
 	if (text == NULL || text[0] == '\0')
 		return 0;
-	std::pair<int, std::string> key(font_key(font), text);
+	std::pair<int, std::string> key(font_key(font, fScale), text);
 	{
 		std::lock_guard<std::mutex> guard(fMetricsLock);
 		auto found = fWidths.find(key);
@@ -615,8 +664,7 @@ FltkDisplay::StringWidth(const font_spec& font, const char* text)
 	}
 	float width = 0;
 	_Call([&] {
-		fl_font(face_for(font), pixel_size(font));
-		width = static_cast<float>(fl_width(text));
+		width = logical_metric(font, fScale, [text] { return fl_width(text); });
 	});
 	std::lock_guard<std::mutex> guard(fMetricsLock);
 	fWidths.emplace(std::move(key), width);
@@ -627,7 +675,7 @@ FltkDisplay::StringWidth(const font_spec& font, const char* text)
 void
 FltkDisplay::GetFontHeight(const font_spec& font, float* ascent, float* descent, float* leading)
 {
-	int key = font_key(font);
+	int key = font_key(font, fScale);
 	std::pair<float, float> height(0, 0);
 	bool known = false;
 	{
@@ -640,9 +688,8 @@ FltkDisplay::GetFontHeight(const font_spec& font, float* ascent, float* descent,
 	}
 	if (!known) {
 		_Call([&] {
-			fl_font(face_for(font), pixel_size(font));
-			height.first = static_cast<float>(fl_height() - fl_descent());
-			height.second = static_cast<float>(fl_descent());
+			height.first = logical_metric(font, fScale, [] { return fl_height() - fl_descent(); });
+			height.second = logical_metric(font, fScale, [] { return fl_descent(); });
 		});
 		std::lock_guard<std::mutex> guard(fMetricsLock);
 		fHeights[key] = height;
@@ -672,7 +719,7 @@ FltkDisplay::_WindowRecord(display_id window)
 	auto record = std::make_unique<window_record>();
 	record->id = window;
 	Fl_Group::current(NULL);
-	record->widget = new FltkWindow(window, &record->views);
+	record->widget = new FltkWindow(window, &record->views, fScale);
 	window_record* result = record.get();
 	fWindows.emplace(window, std::move(record));
 	return result;
@@ -691,10 +738,10 @@ FltkDisplay::_ApplyWindow(display_id window, const window_state& state)
 	widget->SetBehaviour(state.alert, (state.flags & B_NOT_CLOSABLE) == 0);
 	if (first || widget->label() == NULL || state.title != widget->label())
 		widget->copy_label(state.title.c_str());
-	int x = static_cast<int>(lround(state.frame.left));
-	int y = static_cast<int>(lround(state.frame.top));
-	int w = std::max(1, static_cast<int>(lround(state.frame.Width())) + 1);
-	int h = std::max(1, static_cast<int>(lround(state.frame.Height())) + 1);
+	int x, y, w, h;
+	fScale.GetPixelFrame(state.frame, &x, &y, &w, &h);
+	w = std::max(1, w);
+	h = std::max(1, h);
 	if (x != widget->x() || y != widget->y() || w != widget->w() || h != widget->h())
 		widget->resize(x, y, w, h);
 	if (state.alert && !widget->non_modal())
@@ -728,7 +775,7 @@ FltkDisplay::_ApplyView(display_id window, display_id view, const view_state& st
 		windowRecord->needsRelink = true;
 	record.state = state;
 	if (record.widget == NULL) {
-		record.widget = make_widget(&record);
+		record.widget = make_widget(&record, fScale);
 		windowRecord->widget->add(record.widget);
 	}
 	Fl_Widget* widget = record.widget;
@@ -740,7 +787,7 @@ FltkDisplay::_ApplyView(display_id window, display_id view, const view_state& st
 			widget->copy_label(label.c_str());
 	}
 	widget->labelfont(face_for(state.font));
-	widget->labelsize(pixel_size(state.font));
+	widget->labelsize(pixel_size(state.font, fScale));
 	if (state.kind == VIEW_CHECK_BOX)
 		static_cast<Fl_Check_Button*>(widget)->value(state.value != 0 ? 1 : 0);
 	if (state.enabled && !widget->active())
@@ -748,17 +795,13 @@ FltkDisplay::_ApplyView(display_id window, display_id view, const view_state& st
 	else if (!state.enabled && widget->active())
 		widget->deactivate();
 
-	int x = static_cast<int>(lround(state.frame.left));
-	int y = static_cast<int>(lround(state.frame.top));
-	int w = std::max(0, static_cast<int>(lround(state.frame.Width())) + 1);
-	int h = std::max(0, static_cast<int>(lround(state.frame.Height())) + 1);
 	// Buttons side by side, or under a frame, keep a little air between them.
-	if (state.kind == VIEW_BUTTON && w > 4 * kFrameMargin && h > 4 * kFrameMargin) {
-		x += kFrameMargin;
-		y += kFrameMargin;
-		w -= 2 * kFrameMargin;
-		h -= 2 * kFrameMargin;
-	}
+	BRect frame = state.frame;
+	if (state.kind == VIEW_BUTTON && frame.Width() + 1 > 4 * kFrameMargin
+		&& frame.Height() + 1 > 4 * kFrameMargin)
+		frame.InsetBy(kFrameMargin, kFrameMargin);
+	int x, y, w, h;
+	fScale.GetPixelFrame(frame, &x, &y, &w, &h);
 	if (x != widget->x() || y != widget->y() || w != widget->w() || h != widget->h())
 		widget->resize(x, y, w, h);
 	windowRecord->widget->redraw();

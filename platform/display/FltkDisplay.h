@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include <display/DisplayScale.h>
 #include <display/DisplayServer.h>
 
 
@@ -73,6 +74,9 @@ private:
 	std::vector<std::function<void()>> fQueue;
 	bool fQuitting = false;
 	bool fStopped = false;
+
+	// Set on the display thread before the constructor returns, never changed afterwards.
+	DisplayScale fScale;
 
 	std::mutex fMetricsLock;
 	std::map<std::pair<int, std::string>, float> fWidths;
