@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -126,4 +127,69 @@ TEST_F(LooperTest, PostingToAHandlerOfAnotherLooperFails)
 	second->RemoveHandler(&handler);
 	first->Quit();
 	second->Quit();
+}
+
+
+TEST_F(LooperTest, ALockWaitedForFailsOnceTheLooperQuitsAndNothingIsLeftWaiting)
+{
+	struct QuittingLooper : BLooper {
+		std::atomic<bool> inside{false};
+		std::atomic<bool> release{false};
+		std::atomic<bool>* gone = NULL;
+		~QuittingLooper() override { *gone = true; }
+		void MessageReceived(BMessage*) override
+		{
+			inside = true;
+			while (!release)
+				std::this_thread::yield();
+			Quit();
+		}
+	};
+	auto* looper = new QuittingLooper;
+	looper->gone = &gone;
+	looper->Run();
+	looper->PostMessage('quit');
+	while (!looper->inside)
+		std::this_thread::yield();
+
+	// Threads that wait for the lock while the looper's thread decides to quit: each wakes up
+	// with a failure, and the looper is deleted although they were waiting.
+	std::atomic<int> failed(0);
+	std::vector<std::thread> waiters;
+	for (int i = 0; i < 4; i++)
+		waiters.emplace_back([&] {
+			if (!looper->Lock())
+				failed++;
+		});
+	looper->release = true;
+	for (auto& waiter : waiters)
+		waiter.join();
+	EXPECT_EQ(failed.load(), 4);
+	auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+	while (!gone && std::chrono::steady_clock::now() < deadline)
+		std::this_thread::yield();
+	EXPECT_TRUE(gone.load());
+
+	// The looper is gone: it can be neither locked nor posted to.
+	EXPECT_FALSE(looper->Lock());
+	EXPECT_EQ(looper->LockWithTimeout(1000), B_BAD_VALUE);
+	EXPECT_NE(looper->PostMessage('late'), B_OK);
+}
+
+
+TEST_F(LooperTest, ALooperDeletedBeforeItRanWakesItsWaiters)
+{
+	auto* looper = new BLooper;
+	std::atomic<bool> waiting(false);
+	std::atomic<bool> locked(true);
+	std::thread waiter([&] {
+		waiting = true;
+		locked = looper->Lock();
+	});
+	while (!waiting)
+		std::this_thread::yield();
+	// Never ran, so quitting deletes it at once, whether or not the waiter is inside Lock().
+	looper->Quit();
+	waiter.join();
+	EXPECT_FALSE(locked.load());
 }
