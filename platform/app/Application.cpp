@@ -8,6 +8,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <mutex>
@@ -96,6 +97,21 @@ add_argument_refs(BMessage* message)
 	}
 }
 
+// What every application needs of its process before it does anything: each debugging line
+// reaches standard output when it is printed, also into a pipe or a file, so that a program
+// killed keeps what it said; and as many descriptors as the system lets it have, one for each
+// node of an open window.
+void
+set_up_process()
+{
+	setvbuf(stdout, NULL, _IOLBF, 0);
+	struct rlimit limit;
+	if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+		limit.rlim_cur = limit.rlim_max;
+		setrlimit(RLIMIT_NOFILE, &limit);
+	}
+}
+
 } // namespace
 
 
@@ -130,6 +146,7 @@ BApplication::BApplication(const char* signature)
 		return;
 	}
 	be_app = this;
+	set_up_process();
 	_ReadOwnRecords();
 	uint32 launch = fAppFlags & B_LAUNCH_MASK;
 	if (launch == B_SINGLE_LAUNCH || launch == B_EXCLUSIVE_LAUNCH)
