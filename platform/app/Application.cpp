@@ -76,7 +76,7 @@ program_name()
 
 
 // The items the program was started with, as a file manager's "Open With" passes them: paths or
-// file: URIs. An item that names no local entry is reported and left out.
+// file: URIs. An item that names no existing local entry is reported and left out.
 void
 add_argument_refs(BMessage* message)
 {
@@ -88,6 +88,8 @@ add_argument_refs(BMessage* message)
 		status_t status = BPrivate::path_for_item(arguments[i].c_str(), &path);
 		if (status == B_OK)
 			status = get_ref_for_path(path.c_str(), &ref);
+		if (status == B_OK && !BEntry(&ref).Exists())
+			status = B_ENTRY_NOT_FOUND;
 		if (status == B_OK)
 			status = message->AddRef("refs", &ref);
 		if (status != B_OK) {

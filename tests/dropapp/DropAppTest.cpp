@@ -207,3 +207,16 @@ TEST_F(DropAppTest, AFileWaitingForAWindowThatQuitsIsDroppedAndTheApplicationEnd
 	EXPECT_EQ(capture.Text().find("DropView's PrintToStream()"), std::string::npos)
 		<< capture.Text();
 }
+
+
+TEST_F(DropAppTest, AnItemThatNamesNothingIsLeftOutNotAlerted)
+{
+	std::string missing = fFolder.Path() + "/missing";
+	std::string present = fFolder.MakeFile("present", 0644);
+	auto window = Start({missing, present});
+	// The first item that exists is the one forwarded; the missing one makes no alert.
+	fUser.WaitForWindow("present");
+	fUser.WaitFor("the name in the view", [&] { return ViewText(window) == "present"; });
+	EXPECT_TRUE(fUser.Alerts().empty());
+	EXPECT_EQ(fUser.Windows().size(), 2u);
+}
