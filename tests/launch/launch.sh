@@ -239,4 +239,44 @@ case_bitwell() {
 }
 
 
+
+# The issue's hang: the running one waits for its drop window's lock to forward a file when the
+# drop window is closed. The window quits once its permissions window is gone; the wait ends
+# with it, the file is dropped, and Bitwell exits with 0.
+case_bitwell_quit_while_forwarding() {
+	touch "$work/one" "$work/two"
+	start bitwell "$BITWELL" "$work/one"
+	window one
+	local first=$win
+	run second "$BITWELL" "$work/two"
+	[ "$status" -eq 0 ] || fail "the second start exited with $status: $(cat "$work/second.err")"
+	local deadline=$((SECONDS + 10))
+	until [ "$(grep -c '^Your PrintToStream():' "$work/bitwell.out")" -eq 2 ]; do
+		[ $SECONDS -le $deadline ] || fail "two was not forwarded: $(cat "$work/bitwell.out")"
+		sleep 0.02
+	done
+	window Drop
+	"$XTOOL" close "$win"
+	"$XTOOL" close "$first"
+	"$XTOOL" wait-gone "$first" 10000 || fail "the first window stayed"
+	finish "$bitwell_pid"
+	[ "$status" -eq 0 ] || fail "Bitwell exited with $status"
+	[ "$(grep -c "^DropView's PrintToStream()" "$work/bitwell.out")" -eq 1 ] \
+		|| fail "two was opened: $(cat "$work/bitwell.out")"
+}
+
+
+# Started with a low soft limit of descriptors, Bitwell raises it to the hard one.
+case_bitwell_descriptors() {
+	start bitwell prlimit --nofile=64:4096 "$BITWELL"
+	window Drop
+	local limits
+	limits=$(grep "Max open files" "/proc/$bitwell_pid/limits")
+	[ "$(echo "$limits" | awk '{ print $4 " " $5 }')" = "4096 4096" ] || fail "limits: $limits"
+	"$XTOOL" close "$win"
+	finish "$bitwell_pid"
+	[ "$status" -eq 0 ] || fail "Bitwell exited with $status"
+}
+
+
 "case_$1"
