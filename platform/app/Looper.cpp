@@ -12,8 +12,9 @@
 namespace BPrivate {
 
 
-// The looper's lock. Threads that wait for it hold it by a shared pointer, so that a looper
-// deleted meanwhile leaves them a lock that says it is closed, never freed memory.
+// The looper's lock, and its thread. Threads that wait for the lock hold it by a shared pointer,
+// so that a looper deleted meanwhile leaves them a lock that says it is closed, never freed
+// memory.
 struct looper_lock {
 	std::mutex lock;
 	std::condition_variable released;
@@ -54,9 +55,9 @@ lock_of(const BLooper* looper)
 
 
 // Takes the lock for the calling thread. Once the lock is closed, only the thread that holds it
-// may take it again, and the looper's own thread when it quits (evenClosed).
+// may take it again.
 status_t
-acquire(looper_lock& state, bigtime_t timeout, bool evenClosed)
+acquire(looper_lock& state, bigtime_t timeout)
 {
 	thread_id self = find_thread(NULL);
 	std::unique_lock<std::mutex> guard(state.lock);
@@ -64,14 +65,12 @@ acquire(looper_lock& state, bigtime_t timeout, bool evenClosed)
 		state.count++;
 		return B_OK;
 	}
-	auto decided = [&state, evenClosed] {
-		return state.count == 0 || (state.closed && !evenClosed);
-	};
+	auto decided = [&state] { return state.count == 0 || state.closed; };
 	if (timeout == B_INFINITE_TIMEOUT)
 		state.released.wait(guard, decided);
 	else if (!state.released.wait_for(guard, std::chrono::microseconds(timeout), decided))
 		return B_TIMED_OUT;
-	if (state.closed && !evenClosed)
+	if (state.closed)
 		return B_BAD_VALUE;
 	state.owner = self;
 	state.count = 1;
@@ -103,7 +102,7 @@ BLooper::BLooper(const char* name)
 		sLoopers.emplace(this, fLock);
 	}
 	// A new looper is locked by its creator until it runs.
-	acquire(*fLock, B_INFINITE_TIMEOUT, false);
+	acquire(*fLock, B_INFINITE_TIMEOUT);
 }
 
 
@@ -258,7 +257,7 @@ BLooper::LockWithTimeout(bigtime_t timeout)
 	std::shared_ptr<looper_lock> state = lock_of(this);
 	if (state == NULL)
 		return B_BAD_VALUE;
-	return acquire(*state, timeout, false);
+	return acquire(*state, timeout);
 }
 
 
@@ -373,7 +372,7 @@ BLooper::_Loop()
 			fQueue.pop_front();
 		}
 
-		acquire(*fLock, B_INFINITE_TIMEOUT, true);
+		acquire(*fLock, B_INFINITE_TIMEOUT);
 		BHandler* handler = item.preferred ? this : item.handler;
 		// A handler removed since the post no longer gets its messages.
 		if (_HasHandler(handler)) {
