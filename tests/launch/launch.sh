@@ -240,7 +240,7 @@ case_bitwell() {
 
 
 
-# The hang: the running one waits for its drop window's lock to forward a file when the
+# A hang on quit: the running one waits for its drop window's lock to forward a file when the
 # drop window is closed. The window quits once its permissions window is gone; the wait ends
 # with it, the file is dropped, and Bitwell exits with 0.
 case_bitwell_quit_while_forwarding() {
