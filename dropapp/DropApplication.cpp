@@ -38,9 +38,12 @@ DropApplication::RefsReceived(BMessage* message)
 	drop.PrintToStream();
 
 	// The drop window's thread holds its lock while it is inside process_refs: this waits
-	// until the permissions windows of an earlier drop have all closed.
-	fWindow->Lock();
+	// until the permissions windows of an earlier drop have all closed. A window that quit
+	// meanwhile can't be locked, and the file goes with it. The post is made under the lock, so
+	// that the window and its view are still there.
+	if (!fWindow->Lock())
+		return;
 	BView* view = fWindow->ChildAt(0);
-	fWindow->Unlock();
 	fWindow->PostMessage(&drop, view, NULL);
+	fWindow->Unlock();
 }

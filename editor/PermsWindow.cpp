@@ -36,6 +36,8 @@ const BRect kZeroFrame(0, 0, 0, 0);
 const BRect kFallbackFrame(50, 50, 200, 200);
 const BPoint kHomeCorner(50, 50);
 const float kCascadeStep = 14;
+// The nine bits the window shows and toggles.
+const mode_t kPermissionBits = 0777;
 
 const uint32 kMsgCancel = '-chg';
 const uint32 kMsgSet = '+chg';
@@ -219,11 +221,26 @@ PermsWindow::ApplyPermissions()
 {
 	if (fNewPerms == fOldPerms || !fPermsRead)
 		return B_OK;
-	status_t status = fNode->SetPermissions(fNewPerms);
+
+	// The word may have changed since the window read it: another process's change, or the
+	// kernel dropping setuid and setgid when the file was written. Only the bits the person
+	// toggled are set as the window shows them; every other bit stays as it is now.
+	mode_t current;
+	status_t status = fNode->GetPermissions(&current);
 	if (status != B_OK) {
 		int error = errno;
-		printf("Bitgate: can't set permissions to %04o: %s\n",
-			static_cast<unsigned>(fNewPerms), strerror(error));
+		printf("Bitgate: can't read permissions again: %s\n", strerror(error));
+		return status;
+	}
+	mode_t toggled = (fOldPerms ^ fNewPerms) & kPermissionBits;
+	mode_t perms = (current & ~toggled) | (fNewPerms & toggled);
+	if (perms == current)
+		return B_OK;
+	status = fNode->SetPermissions(perms);
+	if (status != B_OK) {
+		int error = errno;
+		printf("Bitgate: can't set permissions to %04o: %s\n", static_cast<unsigned>(perms),
+			strerror(error));
 	}
 	return status;
 }

@@ -18,6 +18,28 @@ namespace {
 
 const bigtime_t kPollInterval = 500000;
 
+const char* const kLimitText
+	= "Can't open more windows: a system limit is reached. The remaining %d items were left out.";
+
+
+// The process has run out of descriptors, memory or threads: no fault of the item, and the
+// items after it would fail the same way.
+bool
+is_limit(status_t status)
+{
+	return status == B_NO_MORE_FDS || status == B_NO_MEMORY || status == B_NO_MORE_THREADS;
+}
+
+
+// Said once for all the items a limit stops, this one included.
+void
+report_limit(int32 leftOut)
+{
+	char text[160];
+	snprintf(text, sizeof(text), kLimitText, static_cast<int>(leftOut));
+	ErrorAlert(text);
+}
+
 } // namespace
 
 
@@ -42,19 +64,32 @@ process_refs(entry_ref directory, BMessage* message, void* reserved)
 			ErrorAlert("Can't read refs from message!");
 			continue;
 		}
+		bool last = index == count - 1;
 
 		BNode* node = new(std::nothrow) BNode(&ref);
-		if (node == NULL || node->InitCheck() != B_OK) {
-			ErrorAlert("Woah, I've opened too many nodes...");
+		status_t status = node != NULL ? node->InitCheck() : B_NO_MEMORY;
+		if (status != B_OK) {
 			delete node;
+			if (is_limit(status) && !last) {
+				report_limit(count - index);
+				break;
+			}
+			ErrorAlert("Woah, I've opened too many nodes...");
 			continue;
 		}
 
 		PermsWindow* window = NULL;
+		bool running = false;
 		try {
 			window = new PermsWindow(node, &ref);
 			window->BuildControls();
+			// Locked across Show(), so that the window can't quit and go before it is known
+			// whether it got its thread.
+			window->Lock();
 			window->Show();
+			running = window->IsRunning();
+			if (running)
+				window->Unlock();
 		} catch (const std::bad_alloc&) {
 			ErrorAlert("Can't create PermsWindow!");
 			// A window that was made owns the node; it never ran, so quitting deletes it here,
@@ -63,6 +98,16 @@ process_refs(entry_ref directory, BMessage* message, void* reserved)
 				window->Quit();
 			else
 				delete node;
+			continue;
+		}
+		if (!running) {
+			// No thread to be had: the window goes at once, with its node and its count.
+			window->Quit();
+			if (!last) {
+				report_limit(count - index);
+				break;
+			}
+			ErrorAlert("Can't create PermsWindow!");
 		}
 	}
 

@@ -8,6 +8,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <mutex>
@@ -75,7 +76,7 @@ program_name()
 
 
 // The items the program was started with, as a file manager's "Open With" passes them: paths or
-// file: URIs. An item that names no local entry is reported and left out.
+// file: URIs. An item that names no existing local entry is reported and left out.
 void
 add_argument_refs(BMessage* message)
 {
@@ -87,12 +88,29 @@ add_argument_refs(BMessage* message)
 		status_t status = BPrivate::path_for_item(arguments[i].c_str(), &path);
 		if (status == B_OK)
 			status = get_ref_for_path(path.c_str(), &ref);
+		if (status == B_OK && !BEntry(&ref).Exists())
+			status = B_ENTRY_NOT_FOUND;
 		if (status == B_OK)
 			status = message->AddRef("refs", &ref);
 		if (status != B_OK) {
 			fprintf(stderr, "%s: leaving out \"%s\": %s\n", program.c_str(), arguments[i].c_str(),
 				strerror(status == B_ENTRY_NOT_FOUND ? ENOENT : EINVAL));
 		}
+	}
+}
+
+// What every application needs of its process before it does anything: each debugging line
+// reaches standard output when it is printed, also into a pipe or a file, so that a program
+// killed keeps what it said; and as many descriptors as the system lets it have, one for each
+// node of an open window.
+void
+set_up_process()
+{
+	setvbuf(stdout, NULL, _IOLBF, 0);
+	struct rlimit limit;
+	if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+		limit.rlim_cur = limit.rlim_max;
+		setrlimit(RLIMIT_NOFILE, &limit);
 	}
 }
 
@@ -130,6 +148,7 @@ BApplication::BApplication(const char* signature)
 		return;
 	}
 	be_app = this;
+	set_up_process();
 	_ReadOwnRecords();
 	uint32 launch = fAppFlags & B_LAUNCH_MASK;
 	if (launch == B_SINGLE_LAUNCH || launch == B_EXCLUSIVE_LAUNCH)

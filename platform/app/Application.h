@@ -20,7 +20,8 @@ class LaunchServer;
 // Run() returns once the application has quit. The constructor reads the records of the
 // program's own executable: a single-launch application started while an instance of it runs
 // (same user, same display) hands the files it was started with to that one and exits with 0,
-// there and then.
+// there and then. The constructor also makes standard output line buffered and raises the
+// process's soft limit of open descriptors to its hard limit.
 class BApplication : public BLooper {
 public:
 	BApplication(const char* signature);

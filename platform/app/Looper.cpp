@@ -5,6 +5,32 @@
 
 #include <algorithm>
 #include <new>
+#include <system_error>
+#include <unordered_map>
+
+
+namespace BPrivate {
+
+
+// The looper's lock, and its thread. Threads that wait for the lock hold it by a shared pointer,
+// so that a looper deleted meanwhile leaves them a lock that says it is closed, never freed
+// memory.
+struct looper_lock {
+	std::mutex lock;
+	std::condition_variable released;
+	thread_id owner = -1;
+	int32 count = 0;
+	// Set when the looper quits or is deleted: from then on nobody else gets the lock.
+	bool closed = false;
+	thread_id thread = -1;
+	bool running = false;
+};
+
+
+} // namespace BPrivate
+
+
+using BPrivate::looper_lock;
 
 
 namespace {
@@ -12,27 +38,82 @@ namespace {
 // Asks a looper, from another thread, to quit once it reaches this message.
 const uint32 kQuitLooper = '_QIT';
 
+// The loopers that exist, so that a looper that is gone is neither locked nor posted to. Never
+// destroyed: loopers' threads may outlive the process's static objects.
+std::mutex sLoopersLock;
+std::unordered_map<const BLooper*, std::shared_ptr<looper_lock>>& sLoopers
+	= *new std::unordered_map<const BLooper*, std::shared_ptr<looper_lock>>;
+
+
+std::shared_ptr<looper_lock>
+lock_of(const BLooper* looper)
+{
+	std::lock_guard<std::mutex> guard(sLoopersLock);
+	auto found = sLoopers.find(looper);
+	return found != sLoopers.end() ? found->second : NULL;
+}
+
+
+// Takes the lock for the calling thread. Once the lock is closed, only the thread that holds it
+// may take it again.
+status_t
+acquire(looper_lock& state, bigtime_t timeout)
+{
+	thread_id self = find_thread(NULL);
+	std::unique_lock<std::mutex> guard(state.lock);
+	if (state.count > 0 && state.owner == self) {
+		state.count++;
+		return B_OK;
+	}
+	auto decided = [&state] { return state.count == 0 || state.closed; };
+	if (timeout == B_INFINITE_TIMEOUT)
+		state.released.wait(guard, decided);
+	else if (!state.released.wait_for(guard, std::chrono::microseconds(timeout), decided))
+		return B_TIMED_OUT;
+	if (state.closed)
+		return B_BAD_VALUE;
+	state.owner = self;
+	state.count = 1;
+	return B_OK;
+}
+
+
+void
+close_lock(looper_lock& state)
+{
+	std::lock_guard<std::mutex> guard(state.lock);
+	state.closed = true;
+	state.released.notify_all();
+}
+
 } // namespace
 
 
 BLooper::BLooper(const char* name)
 	: BHandler(name),
-	  fOwner(-1),
-	  fOwnerCount(0),
+	  fLock(std::make_shared<looper_lock>()),
 	  fCurrentMessage(NULL),
-	  fThread(-1),
-	  fRunning(false),
 	  fQuitting(false)
 {
 	BHandler::fLooper = this;
 	fHandlers.push_back(this);
+	{
+		std::lock_guard<std::mutex> guard(sLoopersLock);
+		sLoopers.emplace(this, fLock);
+	}
 	// A new looper is locked by its creator until it runs.
-	Lock();
+	acquire(*fLock, B_INFINITE_TIMEOUT);
 }
 
 
 BLooper::~BLooper()
 {
+	{
+		std::lock_guard<std::mutex> guard(sLoopersLock);
+		sLoopers.erase(this);
+	}
+	// Threads still waiting for the lock wake up and fail.
+	close_lock(*fLock);
 	std::lock_guard<std::mutex> guard(fQueueLock);
 	fQueue.clear();
 }
@@ -52,11 +133,16 @@ BLooper::PostMessage(BMessage* message, BHandler* handler, BHandler* replyTo)
 	(void)replyTo;
 	if (message == NULL)
 		return B_BAD_VALUE;
-	if (handler != NULL && handler->Looper() != this)
-		return B_BAD_HANDLER;
 
 	try {
 		queued_message item{std::make_unique<BMessage>(*message), handler, handler == NULL};
+		// The looper can't be deleted while its entry is looked at: the destructor takes it out
+		// under the same lock.
+		std::lock_guard<std::mutex> loopers(sLoopersLock);
+		if (sLoopers.find(this) == sLoopers.end())
+			return B_BAD_PORT_ID;
+		if (handler != NULL && handler->Looper() != this)
+			return B_BAD_HANDLER;
 		// Notified under the lock: once it is released, the looper may handle the message,
 		// quit and be gone.
 		std::lock_guard<std::mutex> guard(fQueueLock);
@@ -106,18 +192,21 @@ BLooper::Run()
 		return Thread();
 
 	// Everything that can fail is done before the thread exists.
-	std::thread thread([this] {
-		_Loop();
-		Lock();
-		delete this;
-	});
+	try {
+		std::thread thread([this] {
+			_Loop();
+			delete this;
+		});
+		thread.detach();
+	} catch (const std::system_error&) {
+		return B_NO_MORE_THREADS;
+	}
 	thread_id id;
 	{
-		std::unique_lock<std::mutex> guard(fLockLock);
-		fLockReleased.wait(guard, [this] { return fThread >= 0; });
-		id = fThread;
+		std::unique_lock<std::mutex> guard(fLock->lock);
+		fLock->released.wait(guard, [this] { return fLock->thread >= 0; });
+		id = fLock->thread;
 	}
-	thread.detach();
 	// The creator's lock from construction passes to nobody: the loop takes its own. From
 	// then on the looper may quit at any moment, so nothing of it is touched after this.
 	Unlock();
@@ -129,9 +218,9 @@ void
 BLooper::RunInCallingThread()
 {
 	{
-		std::lock_guard<std::mutex> guard(fLockLock);
-		fThread = find_thread(NULL);
-		fRunning = true;
+		std::lock_guard<std::mutex> guard(fLock->lock);
+		fLock->thread = find_thread(NULL);
+		fLock->running = true;
 	}
 	Unlock();
 	_Loop();
@@ -164,32 +253,23 @@ BLooper::Lock()
 status_t
 BLooper::LockWithTimeout(bigtime_t timeout)
 {
-	thread_id self = find_thread(NULL);
-	std::unique_lock<std::mutex> guard(fLockLock);
-	if (fOwner == self) {
-		fOwnerCount++;
-		return B_OK;
-	}
-	auto isFree = [this] { return fOwnerCount == 0; };
-	if (timeout == B_INFINITE_TIMEOUT)
-		fLockReleased.wait(guard, isFree);
-	else if (!fLockReleased.wait_for(guard, std::chrono::microseconds(timeout), isFree))
-		return B_TIMED_OUT;
-	fOwner = self;
-	fOwnerCount = 1;
-	return B_OK;
+	// Held here, so that it stays while this thread waits, whatever becomes of the looper.
+	std::shared_ptr<looper_lock> state = lock_of(this);
+	if (state == NULL)
+		return B_BAD_VALUE;
+	return acquire(*state, timeout);
 }
 
 
 void
 BLooper::Unlock()
 {
-	std::unique_lock<std::mutex> guard(fLockLock);
-	if (fOwner != find_thread(NULL) || fOwnerCount == 0)
+	std::lock_guard<std::mutex> guard(fLock->lock);
+	if (fLock->owner != find_thread(NULL) || fLock->count == 0)
 		return;
-	if (--fOwnerCount == 0) {
-		fOwner = -1;
-		fLockReleased.notify_all();
+	if (--fLock->count == 0) {
+		fLock->owner = -1;
+		fLock->released.notify_all();
 	}
 }
 
@@ -197,32 +277,32 @@ BLooper::Unlock()
 bool
 BLooper::IsLocked() const
 {
-	std::lock_guard<std::mutex> guard(fLockLock);
-	return fOwnerCount > 0 && fOwner == find_thread(NULL);
+	std::lock_guard<std::mutex> guard(fLock->lock);
+	return fLock->count > 0 && fLock->owner == find_thread(NULL);
 }
 
 
 thread_id
 BLooper::LockingThread() const
 {
-	std::lock_guard<std::mutex> guard(fLockLock);
-	return fOwner;
+	std::lock_guard<std::mutex> guard(fLock->lock);
+	return fLock->owner;
 }
 
 
 thread_id
 BLooper::Thread() const
 {
-	std::lock_guard<std::mutex> guard(fLockLock);
-	return fThread;
+	std::lock_guard<std::mutex> guard(fLock->lock);
+	return fLock->thread;
 }
 
 
 bool
 BLooper::IsRunning() const
 {
-	std::lock_guard<std::mutex> guard(fLockLock);
-	return fRunning;
+	std::lock_guard<std::mutex> guard(fLock->lock);
+	return fLock->running;
 }
 
 
@@ -275,12 +355,12 @@ void
 BLooper::_Loop()
 {
 	{
-		std::lock_guard<std::mutex> guard(fLockLock);
-		if (fThread < 0) {
-			fThread = find_thread(NULL);
-			fRunning = true;
+		std::lock_guard<std::mutex> guard(fLock->lock);
+		if (fLock->thread < 0) {
+			fLock->thread = find_thread(NULL);
+			fLock->running = true;
 		}
-		fLockReleased.notify_all();
+		fLock->released.notify_all();
 	}
 
 	for (;;) {
@@ -292,7 +372,7 @@ BLooper::_Loop()
 			fQueue.pop_front();
 		}
 
-		Lock();
+		acquire(*fLock, B_INFINITE_TIMEOUT);
 		BHandler* handler = item.preferred ? this : item.handler;
 		// A handler removed since the post no longer gets its messages.
 		if (_HasHandler(handler)) {
@@ -300,9 +380,11 @@ BLooper::_Loop()
 			DispatchMessage(item.message.get(), handler);
 			fCurrentMessage = NULL;
 		}
-		bool quitting = fQuitting;
+		if (fQuitting) {
+			// Whoever waits for the lock now gives up instead of waiting for a looper that goes.
+			close_lock(*fLock);
+			return;
+		}
 		Unlock();
-		if (quitting)
-			break;
 	}
 }

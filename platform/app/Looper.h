@@ -20,6 +20,13 @@
 // A thread with a message queue. Messages are handled one at a time, in the order they were
 // posted, with the looper locked. The lock is recursive and may also be taken by other threads
 // to touch the looper's objects; while the looper's thread handles a message, it holds it.
+// Once the looper quits, nobody gets its lock any more: Lock() fails, also in a thread that was
+// waiting for it, and so does Lock() or PostMessage() on a looper that is gone.
+namespace BPrivate {
+struct looper_lock;
+}
+
+
 class BLooper : public BHandler {
 public:
 	BLooper(const char* name = NULL);
@@ -36,7 +43,8 @@ public:
 	virtual bool QuitRequested();
 
 	// Starts the looper's thread. Allocates everything before the thread starts, so that a
-	// failure (std::bad_alloc) leaves the looper as it was, not running.
+	// failure (std::bad_alloc) leaves the looper as it was, not running. Without a thread to be
+	// had it returns B_NO_MORE_THREADS, and the looper stays as it was, locked by its creator.
 	virtual thread_id Run();
 	// With the looper locked: from the looper's own thread, the looper is deleted once the
 	// current message has been handled; from another thread, the looper is asked to quit and
@@ -58,7 +66,8 @@ public:
 	BMessage* CurrentMessage() const;
 
 protected:
-	// Runs the loop in the calling thread until the looper quits (the application's main loop).
+	// Runs the loop in the calling thread until the looper quits (the application's main loop),
+	// and returns with the looper locked by the calling thread; nothing is deleted.
 	void RunInCallingThread();
 
 private:
@@ -68,6 +77,7 @@ private:
 		bool preferred;
 	};
 
+	// Returns when the looper quits, with the lock held and closed to everyone else.
 	void _Loop();
 	bool _HasHandler(BHandler* handler) const;
 
@@ -75,15 +85,11 @@ private:
 	std::condition_variable fQueueChanged;
 	std::deque<queued_message> fQueue;
 
-	mutable std::mutex fLockLock;
-	std::condition_variable fLockReleased;
-	thread_id fOwner;
-	int32 fOwnerCount;
+	// Shared with the threads that wait for the lock, so that it outlives the looper for them.
+	std::shared_ptr<BPrivate::looper_lock> fLock;
 
 	std::vector<BHandler*> fHandlers;
 	BMessage* fCurrentMessage;
-	thread_id fThread;
-	bool fRunning;
 	bool fQuitting;
 };
 

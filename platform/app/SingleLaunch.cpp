@@ -16,6 +16,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -32,9 +33,17 @@ namespace BPrivate {
 
 namespace {
 
+// The hand-over takes two steps, so that both ends agree on whether it happened: the running
+// instance answers a message it takes with kAcknowledgement and keeps its refs aside; the new
+// start, which gave up on nothing yet, answers with kCommit, and only then are the refs passed
+// on. A start that gives up before it has the acknowledgement closes the connection instead,
+// and the refs are dropped: the start opens its files itself.
 const char kAcknowledgement = 'k';
+const char kCommit = 'c';
 // How long either end waits for the other before giving up on the connection.
 const int kPeerTimeout = 5000;
+// Connections served at once; more wait in the socket's backlog.
+const size_t kMaxPeers = 32;
 
 
 int64
@@ -150,7 +159,7 @@ socket_address(const std::string& path, struct sockaddr_un* address)
 
 
 status_t
-hand_over(int fd, const BMessage& refs)
+hand_over(int fd, const BMessage& refs, int64 deadline)
 {
 	// Files are handed to an instance of one's own alone.
 	if (!peer_is_own_user(fd))
@@ -171,12 +180,68 @@ hand_over(int fd, const BMessage& refs)
 	if (status != B_OK)
 		return status;
 
-	int64 deadline = now_ms() + kPeerTimeout;
 	char answer = 0;
 	if (!write_fully(fd, buffer.data(), buffer.size(), deadline)
 		|| !read_fully(fd, &answer, 1, deadline) || answer != kAcknowledgement)
 		return B_TIMED_OUT;
+	// Fails if the running instance gave up on this connection meanwhile and closed it.
+	if (send(fd, &kCommit, 1, MSG_DONTWAIT | MSG_NOSIGNAL) != 1)
+		return B_TIMED_OUT;
 	return B_OK;
+}
+
+
+// Connects to the socket at address before deadline: a running instance that doesn't accept
+// (stopped, or with its backlog full) holds a blocking connect() without end.
+status_t
+connect_before(int fd, const struct sockaddr_un& address, int64 deadline)
+{
+	for (;;) {
+		if (connect(fd, reinterpret_cast<const struct sockaddr*>(&address), sizeof(address)) == 0)
+			return B_OK;
+		if (errno == EINTR)
+			continue;
+		if (errno == EINPROGRESS) {
+			int error = 0;
+			socklen_t length = sizeof(error);
+			if (!wait_for(fd, POLLOUT, deadline))
+				return B_TIMED_OUT;
+			if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+				return errno_to_status(errno);
+			if (error == 0)
+				return B_OK;
+			errno = error;
+			return errno_to_status(error);
+		}
+		// A Unix socket whose backlog is full says EAGAIN instead of waiting: try again shortly.
+		if (errno != EAGAIN)
+			return errno_to_status(errno);
+		int64 left = deadline - now_ms();
+		if (left <= 0)
+			return B_TIMED_OUT;
+		poll(NULL, 0, int(left < 20 ? left : 20));
+	}
+}
+
+
+// Takes the lock file before deadline; false with errno set otherwise.
+bool
+lock_before(int fd, int64 deadline)
+{
+	for (;;) {
+		if (flock(fd, LOCK_EX | LOCK_NB) == 0)
+			return true;
+		if (errno == EINTR)
+			continue;
+		if (errno != EWOULDBLOCK)
+			return false;
+		int64 left = deadline - now_ms();
+		if (left <= 0) {
+			errno = ETIMEDOUT;
+			return false;
+		}
+		poll(NULL, 0, int(left < 20 ? left : 20));
+	}
 }
 
 } // namespace
@@ -271,68 +336,153 @@ LaunchServer::Stop()
 }
 
 
+// One connection being served: its message as far as it came, then the refs it hands over,
+// kept aside until the peer commits.
+struct LaunchServer::peer {
+	FileDescriptor connection;
+	int64 deadline = 0;
+	uint8 header[4];
+	size_t received = 0;
+	std::vector<char> body;
+	std::unique_ptr<BMessage> refs;
+};
+
+
 void
 LaunchServer::_Listen()
 {
+	// Served side by side, each with its own deadline, so that a peer that sends nothing holds
+	// up nobody else.
+	std::vector<std::unique_ptr<peer>> peers;
 	for (;;) {
-		struct pollfd entries[2] = {{fSocket, POLLIN, 0}, {fStopRead, POLLIN, 0}};
-		if (poll(entries, 2, -1) < 0) {
+		std::vector<struct pollfd> entries;
+		int64 deadline = -1;
+		try {
+			entries.push_back({fStopRead, POLLIN, 0});
+			entries.push_back({peers.size() < kMaxPeers ? fSocket : -1, POLLIN, 0});
+			for (const auto& client : peers) {
+				entries.push_back({client->connection.Get(), POLLIN, 0});
+				if (deadline < 0 || client->deadline < deadline)
+					deadline = client->deadline;
+			}
+		} catch (const std::bad_alloc&) {
+			peers.clear();
+			continue;
+		}
+		int timeout = deadline < 0 ? -1 : int(std::max<int64>(0, deadline - now_ms()));
+		if (poll(entries.data(), entries.size(), timeout) < 0) {
 			if (errno == EINTR)
 				continue;
 			return;
 		}
-		if (entries[1].revents != 0)
+		if (entries[0].revents != 0)
 			return;
-		if ((entries[0].revents & POLLIN) == 0)
+
+		int64 now = now_ms();
+		for (size_t i = peers.size(); i-- > 0;) {
+			// At its deadline a peer gets a last look, in case its answer came just then.
+			if ((entries[i + 2].revents != 0 || now >= peers[i]->deadline)
+				&& (_Serve(*peers[i]) || now >= peers[i]->deadline))
+				peers.erase(peers.begin() + i);
+		}
+
+		if ((entries[1].revents & POLLIN) == 0)
 			continue;
-		FileDescriptor connection(accept4(fSocket, NULL, NULL, SOCK_CLOEXEC));
-		if (connection.Get() >= 0)
-			_Serve(connection.Get());
+		FileDescriptor connection(accept4(fSocket, NULL, NULL, SOCK_CLOEXEC | SOCK_NONBLOCK));
+		if (connection.Get() < 0)
+			continue;
+		if (!peer_is_own_user(connection.Get())) {
+			fprintf(stderr, "%s: refused a connection from another user\n", fTarget->Name());
+			continue;
+		}
+		try {
+			auto client = std::make_unique<peer>();
+			client->connection.Reset(connection.Release());
+			client->deadline = now + kPeerTimeout;
+			peers.push_back(std::move(client));
+		} catch (const std::bad_alloc&) {
+		}
 	}
 }
 
 
-void
-LaunchServer::_Serve(int connection)
+bool
+LaunchServer::_Serve(peer& client)
 {
-	if (!peer_is_own_user(connection)) {
-		fprintf(stderr, "%s: refused a connection from another user\n", fTarget->Name());
-		return;
-	}
+	int fd = client.connection.Get();
 	try {
-		int64 deadline = now_ms() + kPeerTimeout;
-		uint8 header[4];
-		// A peer that closes at once only wanted to know that this instance runs.
-		if (!read_fully(connection, header, sizeof(header), deadline))
-			return;
-		uint32 size = uint32(header[0]) | uint32(header[1]) << 8 | uint32(header[2]) << 16
-			| uint32(header[3]) << 24;
-		if (size == 0 || size > kMaxLaunchMessageSize)
-			return;
-		std::vector<char> buffer(size);
-		if (!read_fully(connection, buffer.data(), size, deadline))
-			return;
+		for (;;) {
+			if (client.refs != NULL) {
+				char answer;
+				ssize_t count = recv(fd, &answer, 1, MSG_DONTWAIT);
+				if (count < 0 && errno == EINTR)
+					continue;
+				if (count < 0 && errno == EAGAIN)
+					return false;
+				// Anything but the commit, the end of the connection included, drops the refs.
+				if (count == 1 && answer == kCommit && !client.refs->IsEmpty())
+					fTarget->PostMessage(client.refs.get());
+				return true;
+			}
 
-		BMessage message;
-		if (message.Unflatten(buffer.data(), size) != B_OK || message.what != B_REFS_RECEIVED)
-			return;
-		type_code type;
-		int32 count;
-		if (message.GetInfo("refs", &type, &count) != B_OK || type != B_REF_TYPE || count < 1)
-			return;
-		// Passed on as the refs alone, as if the files had been given at this start.
-		BMessage refs(B_REFS_RECEIVED);
-		for (int32 i = 0; i < count; i++) {
-			entry_ref ref;
-			if (message.FindRef("refs", i, &ref) != B_OK || refs.AddRef("refs", &ref) != B_OK)
-				return;
+			bool inHeader = client.received < sizeof(client.header);
+			char* into = inHeader
+				? reinterpret_cast<char*>(client.header) + client.received
+				: client.body.data() + (client.received - sizeof(client.header));
+			size_t wanted = inHeader ? sizeof(client.header) - client.received
+				: client.body.size() - (client.received - sizeof(client.header));
+			ssize_t count = recv(fd, into, wanted, MSG_DONTWAIT);
+			if (count < 0 && errno == EINTR)
+				continue;
+			if (count < 0 && errno == EAGAIN)
+				return false;
+			// A peer that closes at once only wanted to know that this instance runs.
+			if (count <= 0)
+				return true;
+			client.received += count;
+
+			if (client.received == sizeof(client.header)) {
+				uint32 size = uint32(client.header[0]) | uint32(client.header[1]) << 8
+					| uint32(client.header[2]) << 16 | uint32(client.header[3]) << 24;
+				if (size == 0 || size > kMaxLaunchMessageSize)
+					return true;
+				client.body.resize(size);
+			} else if (client.received == sizeof(client.header) + client.body.size()) {
+				client.refs = _RefsOf(client.body);
+				if (client.refs == NULL
+					|| send(fd, &kAcknowledgement, 1, MSG_DONTWAIT | MSG_NOSIGNAL) != 1)
+					return true;
+				client.deadline = now_ms() + kPeerTimeout;
+			}
 		}
-		if (fTarget->PostMessage(&refs) != B_OK)
-			return;
-		write_fully(connection, &kAcknowledgement, 1, deadline);
 	} catch (const std::bad_alloc&) {
-		return;
+		return true;
 	}
+}
+
+
+std::unique_ptr<BMessage>
+LaunchServer::_RefsOf(const std::vector<char>& flattened)
+{
+	BMessage message;
+	if (message.Unflatten(flattened.data(), flattened.size()) != B_OK
+		|| message.what != B_REFS_RECEIVED)
+		return NULL;
+	type_code type;
+	int32 count;
+	if (message.GetInfo("refs", &type, &count) != B_OK || type != B_REF_TYPE || count < 1)
+		return NULL;
+	// Passed on as the refs alone, as if the files had been given at this start; a name that
+	// names nothing (any more) is left out, as it would have been there.
+	auto refs = std::make_unique<BMessage>(B_REFS_RECEIVED);
+	for (int32 i = 0; i < count; i++) {
+		entry_ref ref;
+		if (message.FindRef("refs", i, &ref) != B_OK)
+			return NULL;
+		if (BEntry(&ref).Exists() && refs->AddRef("refs", &ref) != B_OK)
+			return NULL;
+	}
+	return refs;
 }
 
 
@@ -354,19 +504,20 @@ launch_or_hand_over(const char* path, const BMessage& refs,
 		FileDescriptor lock(open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
 		if (lock.Get() < 0)
 			return errno_to_status(errno);
-		while (flock(lock.Get(), LOCK_EX) != 0) {
-			if (errno != EINTR)
-				return errno_to_status(errno);
-		}
+		int64 deadline = now_ms() + kPeerTimeout;
+		if (!lock_before(lock.Get(), deadline))
+			return errno == ETIMEDOUT ? B_TIMED_OUT : errno_to_status(errno);
 
-		FileDescriptor client(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+		FileDescriptor client(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
 		if (client.Get() < 0)
 			return errno_to_status(errno);
-		if (connect(client.Get(), reinterpret_cast<struct sockaddr*>(&address), sizeof(address))
-			== 0) {
+		status_t status = connect_before(client.Get(), address, deadline);
+		if (status == B_OK) {
 			lock.Reset();
-			return hand_over(client.Get(), refs);
+			return hand_over(client.Get(), refs, deadline);
 		}
+		if (status == B_TIMED_OUT)
+			return B_TIMED_OUT;
 		if (errno == ECONNREFUSED) {
 			// Left by an instance that died: nobody listens on it any more.
 			if (unlink(path) != 0 && errno != ENOENT)

@@ -138,12 +138,23 @@ int32
 BAlert::Go()
 {
 	std::shared_ptr<result> shared = fResult;
+	// Held until it is known whether the alert got a thread: once it runs, it may be pressed
+	// and gone at any moment.
+	Lock();
 	try {
 		Show();
 	} catch (const std::bad_alloc&) {
 		Quit();
 		throw;
 	}
+	if (!IsRunning()) {
+		// No thread to be had: the alert runs in the caller's, which would only wait for it.
+		Unlock();
+		RunInCallingThread();
+		delete this;
+		return shared->index;
+	}
+	Unlock();
 	std::unique_lock<std::mutex> guard(shared->lock);
 	shared->pressed.wait(guard, [&shared] { return shared->index >= 0; });
 	return shared->index;

@@ -24,7 +24,8 @@ public:
 	virtual ~BAlert();
 
 	// The index of the button pressed. If showing the alert fails for lack of memory, the alert
-	// is deleted and std::bad_alloc passes to the caller.
+	// is deleted and std::bad_alloc passes to the caller. Without a thread of its own to be had,
+	// the alert runs in the calling thread.
 	int32 Go();
 
 	virtual void MessageReceived(BMessage* message);

@@ -469,16 +469,20 @@ read_resources(const char* path, std::vector<resource_record>* _records)
 	if (path == NULL || _records == NULL)
 		return B_BAD_VALUE;
 	_records->clear();
-	FileDescriptor file(open(path, O_RDONLY | O_CLOEXEC));
+	// Opening a FIFO for reading would wait for a writer without end, and a device may do
+	// anything on open; neither holds records.
+	FileDescriptor file(open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
 	if (file.Get() < 0)
 		return errno_to_status(errno);
+	struct stat info;
+	if (fstat(file.Get(), &info) != 0)
+		return errno_to_status(errno);
+	if (!S_ISREG(info.st_mode))
+		return B_UNSUPPORTED;
 	off_t offset;
 	status_t status = find_resource_area(file.Get(), &offset);
 	if (status != B_OK)
 		return status;
-	struct stat info;
-	if (fstat(file.Get(), &info) != 0)
-		return errno_to_status(errno);
 	if (offset >= info.st_size)
 		return B_NAME_NOT_FOUND;
 	uint64 size = info.st_size - offset;

@@ -47,6 +47,8 @@ describe(status_t status)
 			return "has a damaged resource container";
 		case B_BAD_TYPE:
 			return "is neither an ELF image nor a resource file";
+		case B_UNSUPPORTED:
+			return "is not a regular file";
 		case B_ENTRY_NOT_FOUND:
 			return "doesn't exist";
 		case B_PERMISSION_DENIED:

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include <AppDefs.h>
@@ -124,10 +125,16 @@ main(int argc, char** argv)
 
 	// The add-on runs in a thread of its own, as under the file manager, and may block there
 	// until its windows are gone.
-	std::thread worker([&] {
-		processRefs(directory, &refs, NULL);
-		be_app->PostMessage(B_QUIT_REQUESTED);
-	});
+	std::thread worker;
+	try {
+		worker = std::thread([&] {
+			processRefs(directory, &refs, NULL);
+			be_app->PostMessage(B_QUIT_REQUESTED);
+		});
+	} catch (const std::system_error& error) {
+		fprintf(stderr, "%s: can't start a thread: %s\n", kProgram, error.what());
+		return 1;
+	}
 	// The items are the add-on's, not the application's: it is started with none.
 	BPrivate::set_launch_arguments({argv[0]});
 	application.Run();

@@ -1,10 +1,15 @@
 /*
  * Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
  */
+#include <stdio.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -58,6 +63,35 @@ struct LooperTest : testing::Test {
 	{
 		std::unique_lock<std::mutex> guard(lock);
 		return changed.wait_for(guard, std::chrono::seconds(10), predicate);
+	}
+
+	// Whether each thread (by its id, once set) is asleep, waiting, within ten seconds.
+	static bool AllWaiting(const std::vector<std::atomic<pid_t>>& ids)
+	{
+		auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+		for (const std::atomic<pid_t>& id : ids) {
+			for (;;) {
+				if (std::chrono::steady_clock::now() > deadline)
+					return false;
+				pid_t tid = id.load();
+				if (tid != 0 && thread_state(tid) == 'S')
+					break;
+				std::this_thread::yield();
+			}
+		}
+		return true;
+	}
+
+	static char thread_state(pid_t tid)
+	{
+		std::string path = "/proc/self/task/" + std::to_string(tid) + "/stat";
+		char state = '?';
+		if (FILE* file = fopen(path.c_str(), "r")) {
+			if (fscanf(file, "%*d (%*[^)]) %c", &state) != 1)
+				state = '?';
+			fclose(file);
+		}
+		return state;
 	}
 
 	std::vector<uint32> handled;
@@ -126,4 +160,68 @@ TEST_F(LooperTest, PostingToAHandlerOfAnotherLooperFails)
 	second->RemoveHandler(&handler);
 	first->Quit();
 	second->Quit();
+}
+
+
+TEST_F(LooperTest, ALockWaitedForFailsOnceTheLooperQuitsAndNothingIsLeftWaiting)
+{
+	struct QuittingLooper : BLooper {
+		std::atomic<bool> inside{false};
+		std::atomic<bool> release{false};
+		std::atomic<bool>* gone = NULL;
+		~QuittingLooper() override { *gone = true; }
+		void MessageReceived(BMessage*) override
+		{
+			inside = true;
+			while (!release)
+				std::this_thread::yield();
+			Quit();
+		}
+	};
+	auto* looper = new QuittingLooper;
+	looper->gone = &gone;
+	looper->Run();
+	looper->PostMessage('quit');
+	while (!looper->inside)
+		std::this_thread::yield();
+
+	// Threads that wait for the lock while the looper's thread decides to quit: each wakes up
+	// with a failure, and the looper is deleted although they were waiting.
+	std::atomic<int> failed(0);
+	std::vector<std::thread> waiters;
+	std::vector<std::atomic<pid_t>> ids(4);
+	for (std::atomic<pid_t>& id : ids) {
+		std::atomic<pid_t>* slot = &id;
+		waiters.emplace_back([slot, looper, &failed] {
+			*slot = gettid();
+			if (!looper->Lock())
+				failed++;
+		});
+	}
+	ASSERT_TRUE(AllWaiting(ids));
+	looper->release = true;
+	for (auto& waiter : waiters)
+		waiter.join();
+	EXPECT_EQ(failed.load(), 4);
+	auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+	while (!gone && std::chrono::steady_clock::now() < deadline)
+		std::this_thread::yield();
+	EXPECT_TRUE(gone.load());
+}
+
+
+TEST_F(LooperTest, ALooperDeletedBeforeItRanWakesItsWaiters)
+{
+	auto* looper = new BLooper;
+	std::vector<std::atomic<pid_t>> ids(1);
+	std::atomic<bool> locked(true);
+	std::thread waiter([&] {
+		ids[0] = gettid();
+		locked = looper->Lock();
+	});
+	ASSERT_TRUE(AllWaiting(ids));
+	// Never ran, so quitting deletes it at once, with the waiter inside Lock().
+	looper->Quit();
+	waiter.join();
+	EXPECT_FALSE(locked.load());
 }

@@ -182,3 +182,41 @@ TEST_F(DropAppTest, AFileOpenedMeanwhileWaitsForTheEarlierWindows)
 	auto second = fUser.WaitForWindow("later");
 	EXPECT_EQ(second.state.frame.LeftTop(), BPoint(50, 50));
 }
+
+
+TEST_F(DropAppTest, AFileWaitingForAWindowThatQuitsIsDroppedAndTheApplicationEnds)
+{
+	auto window = Start();
+	std::string earlier = fFolder.MakeFile("earlier", 0644);
+	std::string later = fFolder.MakeFile("later", 0644);
+	fUser.Drop(window.id, BPoint(50, 20), {earlier});
+	auto first = fUser.WaitForWindow("earlier");
+
+	OutputCapture capture;
+	BMessage opened = refs_message({later});
+	be_app->PostMessage(&opened);
+	fUser.WaitFor("the application at the lock", [&] {
+		return capture.Text().find("Your PrintToStream():") != std::string::npos;
+	});
+	// The drop window is asked to close while the application waits for its lock; it quits as
+	// soon as its permissions window is gone, and the application's wait ends with it.
+	fUser.Close(window.id);
+	fUser.Close(first.id);
+	fUser.WaitFor("the application to end", [this] { return fEnded.load(); });
+	fUser.WaitForNoWindows();
+	EXPECT_EQ(capture.Text().find("DropView's PrintToStream()"), std::string::npos)
+		<< capture.Text();
+}
+
+
+TEST_F(DropAppTest, AnItemThatNamesNothingIsLeftOutNotAlerted)
+{
+	std::string missing = fFolder.Path() + "/missing";
+	std::string present = fFolder.MakeFile("present", 0644);
+	auto window = Start({missing, present});
+	// The first item that exists is the one forwarded; the missing one makes no alert.
+	fUser.WaitForWindow("present");
+	fUser.WaitFor("the name in the view", [&] { return ViewText(window) == "present"; });
+	EXPECT_TRUE(fUser.Alerts().empty());
+	EXPECT_EQ(fUser.Windows().size(), 2u);
+}

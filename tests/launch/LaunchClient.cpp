@@ -3,9 +3,11 @@
  */
 
 // launch_client SOCKET KIND [FILE...]: talks to a running instance's launch socket as a later
-// start would, or as a misbehaving peer. KIND is refs (the files, as a start hands them over),
+// start would, or as a misbehaving peer. KIND is refs (the files, as a start hands them over,
+// confirmed once acknowledged), uncommitted (the same, but the client goes without confirming),
 // other-what (the same refs in a B_SIMPLE_DATA message), no-refs, garbage, oversize or
-// short (a length announcing more than is sent). Prints "acknowledged" or "refused".
+// short (a length announcing more than is sent). Prints "acknowledged" or "refused". KIND
+// silent connects, prints "connected" and sends nothing until its standard input ends.
 
 #include <errno.h>
 #include <poll.h>
@@ -58,7 +60,7 @@ main(int argc, char** argv)
 		refs.AddString("refs", "not a ref");
 
 	std::vector<char> bytes;
-	if (kind == "refs" || kind == "other-what" || kind == "no-refs")
+	if (kind == "refs" || kind == "uncommitted" || kind == "other-what" || kind == "no-refs")
 		bytes = framed(refs);
 	else if (kind == "garbage")
 		bytes = {16, 0, 0, 0, 'n', 'o', 't', ' ', 'a', ' ', 'm', 'e', 's', 's', 'a', 'g', 'e', '!',
@@ -71,7 +73,7 @@ main(int argc, char** argv)
 	} else if (kind == "short") {
 		bytes = framed(refs);
 		bytes.resize(bytes.size() / 2);
-	} else {
+	} else if (kind != "silent") {
 		fprintf(stderr, "launch_client: unknown kind %s\n", argv[2]);
 		return 2;
 	}
@@ -84,6 +86,15 @@ main(int argc, char** argv)
 		fprintf(stderr, "launch_client: can't connect: %s\n", strerror(errno));
 		return 1;
 	}
+	if (kind == "silent") {
+		printf("connected\n");
+		fflush(stdout);
+		char byte;
+		while (read(STDIN_FILENO, &byte, 1) > 0) {
+		}
+		close(fd);
+		return 0;
+	}
 	send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
 	if (kind == "short")
 		shutdown(fd, SHUT_WR);
@@ -91,6 +102,8 @@ main(int argc, char** argv)
 	struct pollfd entry = {fd, POLLIN, 0};
 	char answer = 0;
 	bool acknowledged = poll(&entry, 1, 10000) == 1 && read(fd, &answer, 1) == 1 && answer == 'k';
+	if (acknowledged && kind != "uncommitted")
+		send(fd, "c", 1, MSG_NOSIGNAL);
 	printf("%s\n", acknowledged ? "acknowledged" : "refused");
 	close(fd);
 	return 0;

@@ -41,7 +41,7 @@ run() {
 
 case_handover() {
 	unset DISPLAY
-	touch "$work/a" "$work/b c" "$work/100%"
+	touch "$work/a" "$work/b c" "$work/100%" "$work/quit"
 	start first "$PROBE" "$work/a"
 	said "$work/first.out" ready
 	said "$work/first.out" "ref a"
@@ -51,13 +51,16 @@ case_handover() {
 	grep -q differs "$work/first.err" && fail "warned: $(cat "$work/first.err")"
 
 	# A later start hands its items over, a relative one taken from its own folder, and exits.
-	(cd "$work" && exec "$PROBE" "b c" "file://$work/100%25" nowhere/x) >"$work/second.out" \
-		2>"$work/second.err"
+	# A name that names nothing in an existing folder is left out as well.
+	(cd "$work" && exec "$PROBE" "b c" "file://$work/100%25" nowhere/x missing) \
+		>"$work/second.out" 2>"$work/second.err"
 	[ $? -eq 0 ] || fail "the second start exited with $?: $(cat "$work/second.err")"
 	said "$work/first.out" "ref b c"
 	said "$work/first.out" "ref 100%"
 	[ ! -s "$work/second.out" ] || fail "the second start ran: $(cat "$work/second.out")"
 	grep -q 'leaving out "nowhere/x"' "$work/second.err" || fail "said $(cat "$work/second.err")"
+	grep -q 'leaving out "missing": No such file or directory' "$work/second.err" \
+		|| fail "said $(cat "$work/second.err")"
 
 	# Without items it only finds the first one running.
 	run third "$PROBE"
@@ -72,9 +75,73 @@ case_handover() {
 }
 
 
+# count_refs NAME: how many times the first instance was handed NAME.
+count_refs() {
+	grep -cxF -- "ref $1" "$work/first.out"
+}
+
+
+case_silent_clients() {
+	unset DISPLAY
+	touch "$work/a" "$work/quit"
+	start first "$PROBE"
+	said "$work/first.out" ready
+	# Two peers connect and send nothing; their standard input never ends.
+	mkfifo "$work/hold"
+	exec 3<>"$work/hold"
+	start silent1 "$CLIENT" "$socket" silent <&3
+	start silent2 "$CLIENT" "$socket" silent <&3
+	said "$work/silent1.out" connected
+	said "$work/silent2.out" connected
+
+	# A start meanwhile is served at once, not after the silent ones gave up.
+	run second "$PROBE" "$work/a"
+	[ "$status" -eq 0 ] || fail "the second start exited with $status: $(cat "$work/second.err")"
+	[ ! -s "$work/second.out" ] || fail "the second start ran: $(cat "$work/second.out")"
+	said "$work/first.out" "ref a"
+
+	run last "$PROBE" "$work/quit"
+	finish "$first_pid"
+	[ "$status" -eq 0 ] || fail "the first one exited with $status"
+	[ "$(count_refs a)" -eq 1 ] || fail "got $(cat "$work/first.out")"
+}
+
+
+case_stopped() {
+	unset DISPLAY
+	touch "$work/b" "$work/c" "$work/marker" "$work/later" "$work/quit"
+	start first "$PROBE"
+	said "$work/first.out" ready
+	kill -STOP "$first_pid"
+
+	# The running one doesn't answer: the new start gives up on it and opens its file itself.
+	start second "$PROBE" "$work/b"
+	said "$work/second.out" "ref b"
+	grep -q "doesn't answer" "$work/second.err" || fail "said $(cat "$work/second.err")"
+	kill -CONT "$first_pid"
+
+	# Once it runs again, it does not open the file the new start gave up on. Connections are
+	# served in the order they came, so once the marker is in, the earlier one is decided.
+	[ "$("$CLIENT" "$socket" refs "$work/marker")" = acknowledged ] || fail "the marker was refused"
+	said "$work/first.out" "ref marker"
+	[ "$(count_refs b)" -eq 0 ] || fail "b opened twice: $(cat "$work/first.out")"
+
+	# A peer that goes after the acknowledgement without confirming hands nothing over.
+	[ "$("$CLIENT" "$socket" uncommitted "$work/c")" = acknowledged ] || fail "c was refused"
+	[ "$("$CLIENT" "$socket" refs "$work/later")" = acknowledged ] || fail "later was refused"
+	said "$work/first.out" "ref later"
+	[ "$(count_refs c)" -eq 0 ] || fail "c was taken: $(cat "$work/first.out")"
+
+	[ "$("$CLIENT" "$socket" refs "$work/quit")" = acknowledged ] || fail "quit was refused"
+	finish "$first_pid"
+	[ "$status" -eq 0 ] || fail "the first one exited with $status"
+	kill "$second_pid"
+}
+
+
 case_stale() {
 	unset DISPLAY
-	touch "$work/a"
+	touch "$work/a" "$work/quit"
 	start first "$PROBE"
 	said "$work/first.out" ready
 	kill -KILL "$first_pid"
@@ -169,6 +236,46 @@ case_bitwell() {
 	[ "$(grep -c '^My PrintToStream():' "$work/bitwell.out")" -eq 2 ] \
 		|| fail "dumps: $(cat "$work/bitwell.out")"
 	grep -q 'name="two"' "$work/bitwell.out" || fail "no two: $(cat "$work/bitwell.out")"
+}
+
+
+
+# A hang on quit: the running one waits for its drop window's lock to forward a file when the
+# drop window is closed. The window quits once its permissions window is gone; the wait ends
+# with it, the file is dropped, and Bitwell exits with 0.
+case_bitwell_quit_while_forwarding() {
+	touch "$work/one" "$work/two"
+	start bitwell "$BITWELL" "$work/one"
+	window one
+	local first=$win
+	run second "$BITWELL" "$work/two"
+	[ "$status" -eq 0 ] || fail "the second start exited with $status: $(cat "$work/second.err")"
+	local deadline=$((SECONDS + 10))
+	until [ "$(grep -c '^Your PrintToStream():' "$work/bitwell.out")" -eq 2 ]; do
+		[ $SECONDS -le $deadline ] || fail "two was not forwarded: $(cat "$work/bitwell.out")"
+		sleep 0.02
+	done
+	window Drop
+	"$XTOOL" close "$win"
+	"$XTOOL" close "$first"
+	"$XTOOL" wait-gone "$first" 10000 || fail "the first window stayed"
+	finish "$bitwell_pid"
+	[ "$status" -eq 0 ] || fail "Bitwell exited with $status"
+	[ "$(grep -c "^DropView's PrintToStream()" "$work/bitwell.out")" -eq 1 ] \
+		|| fail "two was opened: $(cat "$work/bitwell.out")"
+}
+
+
+# Started with a low soft limit of descriptors, Bitwell raises it to the hard one.
+case_bitwell_descriptors() {
+	start bitwell prlimit --nofile=64:4096 "$BITWELL"
+	window Drop
+	local limits
+	limits=$(grep "Max open files" "/proc/$bitwell_pid/limits")
+	[ "$(echo "$limits" | awk '{ print $4 " " $5 }')" = "4096 4096" ] || fail "limits: $limits"
+	"$XTOOL" close "$win"
+	finish "$bitwell_pid"
+	[ "$status" -eq 0 ] || fail "Bitwell exited with $status"
 }
 
 

@@ -383,7 +383,10 @@ TEST(ResourceFileTest, TellsFilesWithoutRecordsFromOthers)
 		text << "plain text, no records\n";
 	}
 	EXPECT_EQ(BPrivate::read_resources((folder / "text").c_str(), &records), B_BAD_TYPE);
-	EXPECT_EQ(BPrivate::read_resources(folder.Path().c_str(), &records), B_BAD_TYPE);
+	// Only a regular file can hold records; a FIFO without a writer is not waited for.
+	EXPECT_EQ(BPrivate::read_resources(folder.Path().c_str(), &records), B_UNSUPPORTED);
+	ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+	EXPECT_EQ(BPrivate::read_resources((folder / "fifo").c_str(), &records), B_UNSUPPORTED);
 
 	// An empty file becomes a standalone resource file.
 	ASSERT_TRUE(folder.MakeFile("empty"));

@@ -50,6 +50,11 @@ expect_refusal "missing" "doesn't exist" "$work/missing"
 echo text >"$work/text"
 expect_refusal "text" "neither an ELF image" "$work/text"
 expect_refusal "no such record" "has no resource 'ICON' 7" "$bitwell" ICON 7
+# A FIFO with no writer, a folder and a device are refused at once, without waiting.
+mkfifo "$work/fifo"
+expect_refusal "a FIFO" "is not a regular file" "$work/fifo"
+expect_refusal "a folder" "is not a regular file" "$work"
+expect_refusal "a device" "is not a regular file" /dev/null
 size=$(stat -c %s "$bitwell")
 for cut in 1 100 1000 2000 2500; do
 	head -c $((size - cut)) "$bitwell" >"$work/cut"

@@ -329,31 +329,54 @@ TEST_F(StressTest, ItemsOfEveryKind)
 
 TEST_F(StressTest, ModeChangedByAnotherProcessWhileTheWindowIsOpen)
 {
-	std::string untouched = fFolder.MakeFile("untouched", 0644);
-	std::string edited = fFolder.MakeFile("edited", 0644);
-	AddOnCall call(process_refs, refs_message({untouched, edited}));
-	auto windows = fUser.WaitForWindowCount(2);
+	// Each file's mode when its window opens, the mode another process gives it meanwhile, the
+	// box the person toggles (none for "untouched"), and the mode "Set" leaves.
+	struct {
+		const char* name;
+		mode_t before;
+		mode_t meanwhile;
+		const char* toggle[2];
+		mode_t after;
+	} cases[] = {
+		{"untouched", 0644, 0600, {NULL, NULL}, 0600},
+		// Made private by its owner: ticking Other execute doesn't make it readable again.
+		{"private", 0644, 0600, {"Other", "execute"}, 0601},
+		// Written since, so the kernel dropped setuid: unticking Other execute doesn't put it back.
+		{"setuid", 04755, 0755, {"Other", "execute"}, 0754},
+		// The same change was made elsewhere too: it stays made, not undone.
+		{"same", 0640, 0644, {"Other", "read"}, 0644},
+		{"sticky", 01777, 01775, {"Owner", "execute"}, 01675},
+	};
+	std::vector<std::string> paths;
+	for (const auto& each : cases)
+		paths.push_back(fFolder.MakeFile(each.name, each.before));
+	AddOnCall call(process_refs, refs_message(paths));
+	auto windows = fUser.WaitForWindowCount(std::size(cases));
 
-	for (const std::string& path : {untouched, edited}) {
+	for (size_t i = 0; i < std::size(cases); i++) {
 		pid_t child = fork();
 		ASSERT_GE(child, 0);
 		if (child == 0)
-			_exit(chmod(path.c_str(), 0600) == 0 ? 0 : 1);
+			_exit(chmod(paths[i].c_str(), cases[i].meanwhile) == 0 ? 0 : 1);
 		int status;
 		ASSERT_EQ(waitpid(child, &status, 0), child);
 		ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 	}
 
-	// Nothing changed in the window: the other process's mode stays.
-	auto window = window_titled(windows, "untouched");
-	fUser.Click(fUser.FindControl(window.id, "Set"));
-	fUser.WaitForGone(window.id);
-	EXPECT_EQ(mode_of(untouched), 0600);
-
-	// A change in the window writes the bits the window shows, the ones it read plus the
-	// user's: the write is whole, never a mix of the two.
-	window = window_titled(windows, "edited");
-	EXPECT_EQ(toggle_and_set(fUser, window), "");
-	EXPECT_EQ(mode_of(edited), 0744);
+	for (size_t i = 0; i < std::size(cases); i++) {
+		auto window = window_titled(windows, cases[i].name);
+		timespec changed = change_time_of(paths[i]);
+		if (cases[i].toggle[0] != NULL)
+			fUser.Toggle(fUser.FindControl(window.id, cases[i].toggle[1], cases[i].toggle[0]));
+		fUser.Click(fUser.FindControl(window.id, "Set"));
+		fUser.WaitForGone(window.id);
+		EXPECT_TRUE(fUser.Alerts().empty());
+		EXPECT_EQ(mode_of(paths[i]), cases[i].after) << cases[i].name;
+		if (cases[i].after == cases[i].meanwhile) {
+			timespec now = change_time_of(paths[i]);
+			EXPECT_TRUE(now.tv_sec == changed.tv_sec && now.tv_nsec == changed.tv_nsec)
+				<< cases[i].name << " was written";
+		}
+	}
 	call.WaitReturned(fUser);
 }

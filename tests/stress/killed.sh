@@ -2,8 +2,8 @@
 # Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
 #
 # killed.sh: the host and Bitwell killed (SIGTERM, SIGKILL) while permissions windows are open,
-# one with a box already ticked. No file may change mode on its own, and the next start must
-# open its window and exit normally. The programs come from the environment: HOST, ADDON,
+# one with a box already ticked. No file may change mode on its own, what they printed until
+# then must be in their output, and the next start must open its window and exit normally. The programs come from the environment: HOST, ADDON,
 # BITWELL, XTOOL. Runs on the display in DISPLAY (with-xvfb.sh gives it one).
 
 set -u
@@ -61,9 +61,26 @@ start() {
 	window one
 }
 
+# said FILE PATTERN: waits until a line of FILE matches PATTERN.
+said() {
+	local deadline=$((SECONDS + 10))
+	until grep -q -- "$2" "$1" 2>/dev/null; do
+		[ $SECONDS -le $deadline ] || fail "no \"$2\" in $1: $(cat "$1")"
+		sleep 0.02
+	done
+}
+
 echo one >"$work/one"
 echo two >"$work/two"
 chmod 640 "$work/one" "$work/two"
+
+# Through a pipe, each debugging line arrives when it is printed, not when the program ends.
+"$BITWELL" "$work/one" > >(cat >"$work/piped") 2>"$work/err" &
+pid=$!
+window one
+said "$work/piped" "^DropView's PrintToStream()"
+kill -TERM "$pid"
+gone "$pid"
 
 for program in host bitwell; do
 	for signal in TERM KILL; do
@@ -77,6 +94,15 @@ for program in host bitwell; do
 		gone "$pid"
 		[ "$status" -ne 0 ] || fail "$program exited with 0 after SIG$signal"
 		modes_are 640 "$program got SIG$signal"
+		# What it printed before it was killed is in the file.
+		if [ $signal = TERM ]; then
+			if [ $program = host ]; then
+				said "$work/out" "^Hey: _offset was"
+			else
+				said "$work/out" "^My PrintToStream():"
+				said "$work/out" "^DropView's PrintToStream()"
+			fi
+		fi
 	done
 
 	# The next start works as ever: a window, a "Cancel", a normal exit for the host.

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <SupportDefs.h>
 
@@ -32,9 +33,11 @@ const size_t kMaxLaunchMessageSize = 1024 * 1024;
 [[nodiscard]] status_t launch_socket_path(const char* signature, std::string* _path);
 
 
-// The running instance's end: accepts peers of its own user only, reads one flattened message
-// of at most kMaxLaunchMessageSize bytes from each, and posts a B_REFS_RECEIVED message made of
-// its refs alone to the target, acknowledging it with one byte. Anything else is dropped.
+// The running instance's end: accepts peers of its own user only, several at once, reads one
+// flattened message of at most kMaxLaunchMessageSize bytes from each, acknowledges it with one
+// byte, and once the peer confirms with one byte of its own, posts a B_REFS_RECEIVED message
+// made of the refs of entries that exist to the target. Anything else is dropped, and so are the
+// refs of a peer that does not confirm in time.
 class LaunchServer {
 public:
 	~LaunchServer();
@@ -56,8 +59,12 @@ private:
 	LaunchServer(const std::string& path, int socket, int stopRead, int stopWrite, dev_t device,
 		ino_t node);
 
+	struct peer;
+
 	void _Listen();
-	void _Serve(int connection);
+	// Reads what the peer sent so far, and answers it; true once it is done with.
+	bool _Serve(peer& client);
+	std::unique_ptr<BMessage> _RefsOf(const std::vector<char>& flattened);
 
 	std::string fPath;
 	int fSocket;
@@ -74,7 +81,8 @@ private:
 // without any "refs" only find out that it runs), or takes the place over, removing a socket a
 // dead instance left behind (B_OK with the new server in *_server, not yet started). Fails with
 // B_NOT_ALLOWED when the socket belongs to another user, B_TIMED_OUT when the running instance
-// doesn't take the message, or with the socket calls' errors.
+// doesn't take the message within a few seconds (it then drops it too), or with the socket
+// calls' errors.
 [[nodiscard]] status_t launch_or_hand_over(const char* path, const BMessage& refs,
 	std::unique_ptr<LaunchServer>* _server);
 

@@ -50,7 +50,8 @@ const size_t kMaxResourceAreaSize = 64 * 1024 * 1024;
 	std::vector<uint8>* _area);
 
 // The records of a file. B_NAME_NOT_FOUND when it holds none, B_ENTRY_NOT_FOUND (or another
-// storage error) when it can't be opened, and the codes above.
+// storage error) when it can't be opened, B_UNSUPPORTED for anything but a regular file (which is
+// opened without waiting, so that a FIFO holds up nobody), and the codes above.
 [[nodiscard]] status_t read_resources(const char* path, std::vector<resource_record>* _records);
 
 // Replaces the records of a file (ELF or standalone) with these.
