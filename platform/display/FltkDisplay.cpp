@@ -28,6 +28,7 @@
 #include <Message.h>
 #include <TypeConstants.h>
 
+#include <accessibility/AccessibleDisplay.h>
 #include <display/UriList.h>
 
 
@@ -457,6 +458,7 @@ FltkDisplay::FltkDisplay(void* xDisplay)
 			int x, y, w, h;
 			Fl::screen_xywh(x, y, w, h, 0);
 			fScreen.Set(x, y, x + w - 1, y + h - 1);
+			fAccessible = AccessibleDisplay::Start(sClass.c_str());
 			ready = true;
 			// Under the lock: the waiting constructor returns, and its condition goes, as soon
 			// as it is released.
@@ -596,6 +598,8 @@ FltkDisplay::RemoveWindow(display_id window) noexcept
 			auto found = fWindows.find(window);
 			if (found == fWindows.end())
 				return;
+			if (fAccessible != NULL)
+				fAccessible->RemoveWindow(window);
 			if (found->second->widget != NULL) {
 				found->second->widget->hide();
 				delete found->second->widget;
@@ -730,6 +734,8 @@ FltkDisplay::_ApplyWindow(display_id window, const window_state& state)
 	} else if (!state.shown && widget->shown()) {
 		widget->hide();
 	}
+	if (fAccessible != NULL)
+		fAccessible->SetWindow(window, state, widget);
 }
 
 
@@ -785,6 +791,8 @@ FltkDisplay::_ApplyView(display_id window, display_id view, const view_state& st
 	if (x != widget->x() || y != widget->y() || w != widget->w() || h != widget->h())
 		widget->resize(x, y, w, h);
 	windowRecord->widget->redraw();
+	if (fAccessible != NULL)
+		fAccessible->SetView(window, view, state, widget);
 }
 
 
@@ -798,6 +806,8 @@ FltkDisplay::_RemoveView(display_id window, display_id view)
 	auto found = record.views.find(view);
 	if (found == record.views.end())
 		return;
+	if (fAccessible != NULL)
+		fAccessible->RemoveView(window, view);
 	_DestroyWidget(record, *found->second);
 	record.views.erase(found);
 	record.needsRelink = true;

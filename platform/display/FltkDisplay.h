@@ -21,6 +21,7 @@
 namespace BPrivate {
 
 
+class AccessibleDisplay;
 class FltkWindow;
 
 
@@ -80,6 +81,8 @@ private:
 	BRect fScreen;
 
 	std::map<display_id, std::unique_ptr<window_record>> fWindows;
+	// The accessibility layer, where it runs; the display thread's own.
+	AccessibleDisplay* fAccessible = NULL;
 };
 
 

@@ -1,0 +1,258 @@
+#!/usr/bin/python3
+# Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
+#
+# tree.py CASE: works the programs' windows through the desktop's accessibility tree alone, as
+# a screen reader or a test tool does, and checks what lands on disk. Run by accessibility.sh in
+# a session bus of its own, on an X display. The programs come from the environment: HOST
+# (run-tracker-addon), ADDON, BITWELL, XTOOL.
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+DEADLINE = 15
+
+
+class Failure(Exception):
+	pass
+
+
+def pump():
+	"""Lets the tree's events in (they update the client's cache and reach the listeners)."""
+	context = GLib.MainContext.default()
+	while context.iteration(False):
+		pass
+
+
+def wait_for(what, condition, timeout=DEADLINE):
+	deadline = time.monotonic() + timeout
+	while True:
+		pump()
+		try:
+			value = condition()
+		except Exception:
+			# An object that went while it was read: ask again.
+			value = None
+		if value:
+			return value
+		if time.monotonic() > deadline:
+			raise Failure("no " + what)
+		time.sleep(0.02)
+
+
+def describe(accessible, depth=0):
+	"""The tree under accessible, one line an object: role, name, states, actions."""
+	try:
+		states = sorted(pyatspi.stateToString(s) for s in accessible.getState().getStates())
+	except Exception:
+		states = ["?"]
+	try:
+		action = accessible.queryAction()
+		actions = [action.getName(i) for i in range(action.nActions)]
+	except NotImplementedError:
+		actions = []
+	line = '%s%s "%s" [%s]' % ("  " * depth, accessible.getRoleName(), accessible.name,
+		" ".join(states))
+	if actions:
+		line += " actions: " + ", ".join(actions)
+	lines = [line]
+	for child in accessible:
+		if child is not None:
+			lines.append(describe(child, depth + 1))
+	return "\n".join(lines)
+
+
+def application(name):
+	for app in pyatspi.Registry.getDesktop(0):
+		if app is not None and app.name == name:
+			return app
+	return None
+
+
+def window(app_name, role, title):
+	"""Waits for the top-level window titled title of the application app_name."""
+	def found():
+		app = application(app_name)
+		if app is None:
+			return None
+		for child in app:
+			if child is not None and child.getRole() == role and child.name == title:
+				return child
+		return None
+	return wait_for('%s "%s" of %s' % (pyatspi.roleToString(role) if hasattr(pyatspi,
+		"roleToString") else role, title, app_name), found)
+
+
+def descendant(root, role, name):
+	found = pyatspi.findDescendant(root, lambda a: a.getRole() == role and a.name == name)
+	if found is None:
+		raise Failure('no %s "%s" under "%s":\n%s' % (role, name, root.name, describe(root)))
+	return found
+
+
+def has(accessible, state):
+	return accessible.getState().contains(state)
+
+
+def press(accessible):
+	action = accessible.queryAction()
+	if action.nActions < 1 or action.getName(0) != "click":
+		raise Failure('"%s" has no click action' % accessible.name)
+	if not action.doAction(0):
+		raise Failure('"%s" refused its click' % accessible.name)
+
+
+class Programs:
+	"""The programs a case starts, their output kept in a folder of its own."""
+
+	def __init__(self, work):
+		self.work = work
+		self.running = []
+
+	def start(self, name, *command):
+		out = open(os.path.join(self.work, name + ".out"), "w")
+		err = open(os.path.join(self.work, name + ".err"), "w")
+		process = subprocess.Popen(command, stdout=out, stderr=err)
+		process.name = name
+		self.running.append(process)
+		return process
+
+	def finish(self, process):
+		try:
+			status = process.wait(DEADLINE)
+		except subprocess.TimeoutExpired:
+			raise Failure("%s did not exit" % process.name)
+		if status != 0:
+			raise Failure("%s exited with %d" % (process.name, status))
+
+	def output(self, name, stream="out"):
+		with open(os.path.join(self.work, "%s.%s" % (name, stream)), errors="replace") as file:
+			return file.read()
+
+	def stop(self):
+		for process in self.running:
+			if process.poll() is None:
+				process.kill()
+				process.wait()
+
+	def report(self):
+		for name in sorted(os.listdir(self.work)):
+			if name.endswith(".err") or name.endswith(".out"):
+				with open(os.path.join(self.work, name), errors="replace") as file:
+					text = file.read().strip()
+				if text:
+					print("--- %s:\n%s" % (name, text[-2000:]), file=sys.stderr)
+
+
+def mode_of(path):
+	return os.stat(path).st_mode & 0o7777
+
+
+def case_permissions(programs, work):
+	path = os.path.join(work, "notes.txt")
+	with open(path, "w") as file:
+		file.write("data\n")
+	os.chmod(path, 0o640)
+	host = programs.start("host", os.environ["HOST"], os.environ["ADDON"], path)
+	frame = window("run-tracker-addon", pyatspi.ROLE_FRAME, "notes.txt")
+	print(describe(frame))
+
+	# The boxes say the file's bits, each inside its class's panel.
+	expected = {"Owner": (True, True, False), "Group": (True, False, False),
+		"Other": (False, False, False)}
+	for caption, bits in expected.items():
+		panel = descendant(frame, pyatspi.ROLE_PANEL, caption)
+		for label, bit in zip(("read", "write", "execute"), bits):
+			box = descendant(panel, pyatspi.ROLE_CHECK_BOX, label)
+			if has(box, pyatspi.STATE_CHECKED) != bit:
+				raise Failure('"%s" "%s" checked is not %s' % (caption, label, bit))
+			if not has(box, pyatspi.STATE_ENABLED) or not has(box, pyatspi.STATE_SHOWING):
+				raise Failure('"%s" "%s" is not enabled and showing' % (caption, label))
+
+	write = descendant(descendant(frame, pyatspi.ROLE_PANEL, "Other"), pyatspi.ROLE_CHECK_BOX,
+		"write")
+	press(write)
+	wait_for('"write" of "Other" checked', lambda: has(write, pyatspi.STATE_CHECKED))
+	if mode_of(path) != 0o640:
+		raise Failure("the box wrote the mode before \"Set\"")
+	# Pressed again and again: back where it was, then on.
+	press(write)
+	wait_for('"write" of "Other" unchecked', lambda: not has(write, pyatspi.STATE_CHECKED))
+	press(write)
+	wait_for('"write" of "Other" checked again', lambda: has(write, pyatspi.STATE_CHECKED))
+
+	press(descendant(frame, pyatspi.ROLE_PUSH_BUTTON, "Set"))
+	programs.finish(host)
+	if mode_of(path) != 0o642:
+		raise Failure("%s has mode %o, not 642" % (path, mode_of(path)))
+
+
+def case_alert(programs, work):
+	missing = os.path.join(work, "missing")
+	host = programs.start("host", os.environ["HOST"], os.environ["ADDON"], missing)
+	alert = window("run-tracker-addon", pyatspi.ROLE_ALERT, "Bitgate Error")
+	print(describe(alert))
+	labels = pyatspi.findAllDescendants(alert, lambda a: a.getRole() == pyatspi.ROLE_LABEL)
+	texts = [label.name for label in labels]
+	if texts != ["Woah, I've opened too many nodes..."]:
+		raise Failure("the alert says %s" % texts)
+	buttons = pyatspi.findAllDescendants(alert,
+		lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON)
+	if [button.name for button in buttons] != ["Dang"]:
+		raise Failure("the alert's buttons are %s" % [button.name for button in buttons])
+	press(buttons[0])
+	programs.finish(host)
+
+	# A window with a change warns on "Cancel"; its alert goes with its button, the window
+	# stays, and the file keeps its mode.
+	path = os.path.join(work, "kept")
+	with open(path, "w") as file:
+		file.write("data\n")
+	os.chmod(path, 0o600)
+	host = programs.start("host", os.environ["HOST"], os.environ["ADDON"], path)
+	frame = window("run-tracker-addon", pyatspi.ROLE_FRAME, "kept")
+	owner = descendant(frame, pyatspi.ROLE_PANEL, "Owner")
+	execute = descendant(owner, pyatspi.ROLE_CHECK_BOX, "execute")
+	press(execute)
+	wait_for('"execute" checked', lambda: has(execute, pyatspi.STATE_CHECKED))
+	press(descendant(frame, pyatspi.ROLE_PUSH_BUTTON, "Cancel"))
+	alert = window("run-tracker-addon", pyatspi.ROLE_ALERT, "Bitgate Error")
+	press(descendant(alert, pyatspi.ROLE_PUSH_BUTTON, "Dang"))
+	wait_for("the alert gone", lambda: all(child.getRole() != pyatspi.ROLE_ALERT
+		for child in application("run-tracker-addon")))
+	programs.finish(host)
+	if mode_of(path) != 0o600:
+		raise Failure("%s has mode %o, not 600" % (path, mode_of(path)))
+
+
+CASES = {name[len("case_"):]: function for name, function in globals().items()
+	if name.startswith("case_")}
+
+
+def main():
+	case = CASES.get(sys.argv[1] if len(sys.argv) > 1 else "")
+	if case is None:
+		print("usage: tree.py %s" % "|".join(sorted(CASES)), file=sys.stderr)
+		return 2
+	work = tempfile.mkdtemp()
+	programs = Programs(work)
+	try:
+		case(programs, work)
+		return 0
+	except Failure as failure:
+		print("FAIL: %s" % failure, file=sys.stderr)
+		programs.report()
+		return 1
+	finally:
+		programs.stop()
+		shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+	sys.exit(main())
