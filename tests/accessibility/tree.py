@@ -231,6 +231,123 @@ def case_alert(programs, work):
 		raise Failure("%s has mode %o, not 600" % (path, mode_of(path)))
 
 
+def x_window(title):
+	"""Waits for the X window titled title: its id and its top-left corner on the screen."""
+	try:
+		line = subprocess.run([os.environ["XTOOL"], "wait-window", title, "10000"],
+			capture_output=True, text=True, timeout=DEADLINE).stdout.split()
+	except subprocess.TimeoutExpired:
+		line = []
+	if len(line) != 5:
+		raise Failure('no X window "%s"' % title)
+	return line[0], int(line[1]), int(line[2])
+
+
+def case_bitwell(programs, work):
+	path = os.path.join(work, "one")
+	with open(path, "w") as file:
+		file.write("data\n")
+	os.chmod(path, 0o640)
+	bitwell = programs.start("bitwell", os.environ["BITWELL"])
+	frame = window("Bitwell", pyatspi.ROLE_FRAME, "Drop")
+	print(describe(frame))
+	labels = pyatspi.findAllDescendants(frame, lambda a: a.getRole() == pyatspi.ROLE_LABEL)
+	if [label.name for label in labels] != ["Drag a file to me"]:
+		raise Failure("the drop window says %s" % [label.name for label in labels])
+	label = labels[0]
+
+	# A drop from another program, as a file manager's: the label then names the file.
+	drop, x, y = x_window("Drop")
+	with open(os.path.join(work, "list"), "w") as file:
+		file.write("file://%s\r\n" % path)
+	answer = subprocess.run([os.environ["XTOOL"], "drop", drop, str(x + 60), str(y + 20),
+		"text/uri-list", os.path.join(work, "list")], capture_output=True, text=True,
+		timeout=DEADLINE).stdout
+	if answer.strip() != "finished":
+		raise Failure("the drop was not finished: %s" % answer)
+	wait_for('the label saying "one"', lambda: label.name == "one")
+	print(describe(frame))
+
+	permissions = window("Bitwell", pyatspi.ROLE_FRAME, "one")
+	press(descendant(permissions, pyatspi.ROLE_PUSH_BUTTON, "Cancel"))
+	wait_for('the window "one" gone', lambda: all(child.name != "one"
+		for child in application("Bitwell")))
+	subprocess.run([os.environ["XTOOL"], "close", drop], timeout=DEADLINE)
+	programs.finish(bitwell)
+	if mode_of(path) != 0o640:
+		raise Failure("%s has mode %o, not 640" % (path, mode_of(path)))
+
+
+def case_focus(programs, work):
+	paths = []
+	for name in ("one", "two"):
+		paths.append(os.path.join(work, name))
+		with open(paths[-1], "w") as file:
+			file.write("data\n")
+		os.chmod(paths[-1], 0o640)
+
+	events = []
+	def on_event(event):
+		events.append((event.type, event.source.name, event.detail1))
+	for kind in ("object:state-changed:focused", "object:state-changed:active",
+			"window:activate", "window:deactivate"):
+		pyatspi.Registry.registerEventListener(on_event, kind)
+	keys = []
+	def on_key(event):
+		keys.append((event.type, event.event_string))
+		return False
+	pyatspi.Registry.registerKeystrokeListener(on_key, synchronous=False)
+
+	host = programs.start("host", os.environ["HOST"], os.environ["ADDON"], *paths)
+	frames = [window("run-tracker-addon", pyatspi.ROLE_FRAME, name) for name in ("one", "two")]
+	boxes = [{(caption, label): descendant(descendant(frame, pyatspi.ROLE_PANEL, caption),
+		pyatspi.ROLE_CHECK_BOX, label) for caption in ("Owner", "Group", "Other")
+		for label in ("read", "write", "execute")} for frame in frames]
+	if any(has(frame, pyatspi.STATE_ACTIVE) for frame in frames):
+		raise Failure("a window is active before it has the keyboard")
+
+	def focus(index):
+		subprocess.run(["xdotool", "windowfocus", "--sync", x_window(frames[index].name)[0]],
+			check=True, timeout=DEADLINE)
+
+	def focused(index, box):
+		return has(frames[index], pyatspi.STATE_ACTIVE) \
+			and has(boxes[index][box], pyatspi.STATE_FOCUSED) \
+			and sum(has(other, pyatspi.STATE_FOCUSED) for other in boxes[index].values()) == 1
+
+	# The window that takes the keyboard is active, with the focus on its first box.
+	focus(0)
+	wait_for('"one" active, its first box focused', lambda: focused(0, ("Owner", "read")))
+	focus(1)
+	wait_for('"two" active', lambda: focused(1, ("Owner", "read")))
+	if has(frames[0], pyatspi.STATE_ACTIVE) or has(boxes[0][("Owner", "read")],
+			pyatspi.STATE_FOCUSED):
+		raise Failure('"one" is still active')
+	wait_for("the events of the change", lambda: ("window:activate", "two", 0) in events
+		and ("window:deactivate", "one", 0) in events
+		and ("object:state-changed:focused", "read", 1) in events)
+
+	# Keys reach the tree's key listeners, and the focus follows Tab.
+	subprocess.run(["xdotool", "key", "--delay", "20", "Tab", "space"], check=True,
+		timeout=DEADLINE)
+	wait_for('"write" focused', lambda: focused(1, ("Owner", "write")))
+	wait_for('"write" unchecked', lambda: not has(boxes[1][("Owner", "write")],
+		pyatspi.STATE_CHECKED))
+	wait_for("Tab and space at the key listeners",
+		lambda: (pyatspi.KEY_PRESSED_EVENT, "Tab") in keys
+		and (pyatspi.KEY_PRESSED_EVENT, "space") in keys
+		and (pyatspi.KEY_RELEASED_EVENT, "space") in keys)
+	print("events:", events)
+	print("keys:", keys)
+
+	press(descendant(frames[1], pyatspi.ROLE_PUSH_BUTTON, "Set"))
+	press(descendant(frames[0], pyatspi.ROLE_PUSH_BUTTON, "Cancel"))
+	programs.finish(host)
+	if (mode_of(paths[0]), mode_of(paths[1])) != (0o640, 0o440):
+		raise Failure("the modes are %o and %o, not 640 and 440" % (mode_of(paths[0]),
+			mode_of(paths[1])))
+
+
 CASES = {name[len("case_"):]: function for name, function in globals().items()
 	if name.startswith("case_")}
 
