@@ -114,6 +114,10 @@ AccessibleDisplay::SetWindow(display_id window, const window_state& state, Fl_Wi
 	{
 		std::lock_guard<std::mutex> guard(fLock);
 		fWindows[window].state = state;
+		if (state.shown && !fShown) {
+			fShown = true;
+			fStateChanged.notify_all();
+		}
 	}
 	_Changed(window);
 	_TrackFocus();
@@ -231,6 +235,18 @@ AccessibleDisplay::_PressOnDisplay(void* data)
 void
 AccessibleDisplay::_RunBridge()
 {
+	// Loading the module takes the loader's lock for a while, which a program that loads an
+	// add-on may need for its first calls into the add-on's libraries; there is nothing to show
+	// before the first window anyway.
+	{
+		std::unique_lock<std::mutex> guard(fLock);
+		fStateChanged.wait(guard, [this] { return fShown || fQuitting; });
+		if (fQuitting) {
+			fRunning = false;
+			fStateChanged.notify_all();
+			return;
+		}
+	}
 	Dl_info info;
 	std::string path = kModuleName;
 	if (dladdr(reinterpret_cast<void*>(&AccessibleDisplay::Start), &info) != 0
@@ -253,7 +269,7 @@ AccessibleDisplay::_RunBridge()
 	fBridge.store(nullptr, std::memory_order_release);
 	std::lock_guard<std::mutex> guard(fLock);
 	fRunning = false;
-	fStopped.notify_all();
+	fStateChanged.notify_all();
 }
 
 
@@ -261,12 +277,18 @@ void
 AccessibleDisplay::_Stop()
 {
 	AccessibleDisplay* self = sDisplay;
+	{
+		std::lock_guard<std::mutex> guard(self->fLock);
+		self->fQuitting = true;
+		self->fStateChanged.notify_all();
+	}
 	if (AccessibilityBridge* bridge = self->fBridge.load(std::memory_order_acquire))
 		bridge->Quit();
 	bool stopped;
 	{
 		std::unique_lock<std::mutex> guard(self->fLock);
-		stopped = self->fStopped.wait_for(guard, kStopWait, [self] { return !self->fRunning; });
+		stopped = self->fStateChanged.wait_for(guard, kStopWait,
+			[self] { return !self->fRunning; });
 	}
 	// A bridge stuck on the bus is left behind rather than holding the process.
 	if (stopped)

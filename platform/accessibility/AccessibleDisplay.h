@@ -82,7 +82,10 @@ private:
 	std::string fProgramName;
 	std::thread fThread;
 	std::mutex fLock;
-	std::condition_variable fStopped;
+	// A window was shown, the process is on its way out, the bridge's thread ended.
+	std::condition_variable fStateChanged;
+	bool fShown = false;
+	bool fQuitting = false;
 	bool fRunning = true;
 	std::atomic<AccessibilityBridge*> fBridge{nullptr};
 
