@@ -7,11 +7,14 @@
 # (run-tracker-addon), ADDON, BITWELL, XTOOL.
 
 import os
+import re
 import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
+import tty
 
 import pyatspi
 from gi.repository import GLib
@@ -78,12 +81,12 @@ def application(name):
 def window(app_name, role, title):
 	"""Waits for the top-level window titled title of the application app_name."""
 	def found():
-		app = application(app_name)
-		if app is None:
-			return None
-		for child in app:
-			if child is not None and child.getRole() == role and child.name == title:
-				return child
+		for app in pyatspi.Registry.getDesktop(0):
+			if app is None or app.name != app_name:
+				continue
+			for child in app:
+				if child is not None and child.getRole() == role and child.name == title:
+					return child
 		return None
 	return wait_for('%s "%s" of %s' % (pyatspi.roleToString(role) if hasattr(pyatspi,
 		"roleToString") else role, title, app_name), found)
@@ -116,9 +119,12 @@ class Programs:
 		self.running = []
 
 	def start(self, name, *command):
+		return self.start_with(None, name, *command)
+
+	def start_with(self, environment, name, *command):
 		out = open(os.path.join(self.work, name + ".out"), "w")
 		err = open(os.path.join(self.work, name + ".err"), "w")
-		process = subprocess.Popen(command, stdout=out, stderr=err)
+		process = subprocess.Popen(command, stdout=out, stderr=err, env=environment)
 		process.name = name
 		self.running.append(process)
 		return process
@@ -346,6 +352,123 @@ def case_focus(programs, work):
 	if (mode_of(paths[0]), mode_of(paths[1])) != (0o640, 0o440):
 		raise Failure("the modes are %o and %o, not 640 and 440" % (mode_of(paths[0]),
 			mode_of(paths[1])))
+
+
+class Orca:
+	"""The screen reader, without speech, its debug log read as it writes it. The log goes to a
+	pseudo-terminal: Python buffers a file but writes a terminal a line at a time."""
+
+	def __init__(self, programs, work):
+		master, slave = os.openpty()
+		tty.setraw(slave)
+		self.master = master
+		# Held open until Orca stops: without a writer the terminal reads nothing but errors.
+		self.slave = slave
+		self.lines = []
+		self.lock = threading.Lock()
+		home = os.path.join(work, "home")
+		os.makedirs(home, exist_ok=True)
+		environment = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
+			XDG_DATA_HOME=os.path.join(home, ".local/share"),
+			# Speech goes to the log only; no speech server is started.
+			SPEECHD_CMD="/bin/false")
+		self.process = programs.start_with(environment, "orca", "orca", "--user-prefs",
+			os.path.join(work, "orca-prefs"), "--debug-file", os.ttyname(slave))
+		self.reader = threading.Thread(target=self._read, daemon=True)
+		self.reader.start()
+
+	def _read(self):
+		pending = b""
+		while True:
+			try:
+				data = os.read(self.master, 65536)
+			except OSError:
+				break
+			if not data:
+				break
+			pending += data
+			*complete, pending = pending.split(b"\n")
+			with self.lock:
+				self.lines.extend(line.decode(errors="replace") for line in complete)
+
+	def speech(self):
+		"""What was spoken so far, in order."""
+		with self.lock:
+			lines = list(self.lines)
+		# SPEECH OUTPUT: 'text' and the voice, as {...}
+		spoken = []
+		for line in lines:
+			match = re.search(r"SPEECH OUTPUT: '(.*)' ?(\{.*\})?$", line)
+			if match:
+				spoken.append(match.group(1).strip())
+		return spoken
+
+	def wait_for_speech(self, expected, since):
+		"""Waits until expected, in order, was spoken after the first since utterances."""
+		def spoken():
+			said = self.speech()[since:]
+			position = 0
+			for text in said:
+				if position < len(expected) and text == expected[position]:
+					position += 1
+			return position == len(expected)
+		try:
+			wait_for("speech %s" % expected, spoken, timeout=60)
+		except Failure:
+			raise Failure("Orca did not say %s; it said %s" % (expected, self.speech()[since:]))
+		return len(self.speech())
+
+	def stop(self):
+		self.process.terminate()
+		try:
+			self.process.wait(DEADLINE)
+		except subprocess.TimeoutExpired:
+			self.process.kill()
+			self.process.wait()
+		os.close(self.slave)
+		self.reader.join(DEADLINE)
+		os.close(self.master)
+
+
+def case_orca(programs, work):
+	path = os.path.join(work, "notes.txt")
+	with open(path, "w") as file:
+		file.write("data\n")
+	os.chmod(path, 0o640)
+	host = programs.start("host", os.environ["HOST"], os.environ["ADDON"], path)
+	frame = window("run-tracker-addon", pyatspi.ROLE_FRAME, "notes.txt")
+
+	orca = Orca(programs, work)
+	try:
+		said = orca.wait_for_speech(["Screen reader on."], 0)
+		# The window takes the keyboard: Orca reads it, its first panel and the focused box.
+		subprocess.run(["xdotool", "windowfocus", "--sync", x_window("notes.txt")[0]],
+			check=True, timeout=DEADLINE)
+		said = orca.wait_for_speech(["notes.txt frame.", "Owner panel.",
+			"read check box checked."], said)
+		for key, expected in (("Tab", ["tab", "write check box checked."]),
+				("Tab", ["tab", "execute check box not checked."]),
+				("space", ["space", "checked"])):
+			subprocess.run(["xdotool", "key", key], check=True, timeout=DEADLINE)
+			said = orca.wait_for_speech(expected, said)
+
+		# An alert that takes the keyboard is read whole.
+		alert_host = programs.start("alert", os.environ["HOST"], os.environ["ADDON"],
+			os.path.join(work, "missing"))
+		window("run-tracker-addon", pyatspi.ROLE_ALERT, "Bitgate Error")
+		subprocess.run(["xdotool", "windowfocus", "--sync", x_window("Bitgate Error")[0]],
+			check=True, timeout=DEADLINE)
+		said = orca.wait_for_speech(["alert Bitgate Error.", "Woah, I've opened too many nodes...",
+			"Dang push button."], said)
+		print("Orca said:\n" + "\n".join(orca.speech()))
+	finally:
+		orca.stop()
+	subprocess.run(["xdotool", "key", "Return"], check=True, timeout=DEADLINE)
+	programs.finish(alert_host)
+	press(descendant(frame, pyatspi.ROLE_PUSH_BUTTON, "Set"))
+	programs.finish(host)
+	if mode_of(path) != 0o740:
+		raise Failure("%s has mode %o, not 740" % (path, mode_of(path)))
 
 
 CASES = {name[len("case_"):]: function for name, function in globals().items()
