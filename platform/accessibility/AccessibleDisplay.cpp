@@ -227,7 +227,7 @@ AccessibleDisplay::_PressOnDisplay(void* data)
 		return;
 	// As with the pointer: only a control that is shown and enabled takes a click.
 	Fl_Widget* widget = view->second;
-	if (widget->active_r() && widget->visible_r() && widget->when() != 0)
+	if (widget->active_r() && widget->visible_r())
 		widget->do_callback();
 }
 

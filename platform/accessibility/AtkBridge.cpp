@@ -444,6 +444,9 @@ private:
 	// Takes data out of the tree: its object stays valid for whoever holds it, as defunct.
 	void _Destroy(node* data)
 	{
+		// Neither its parent nor its children point to it any more.
+		if (data->parent != NULL)
+			std::erase(data->parent->children, data);
 		for (node* child : data->children) {
 			if (child->parent == data)
 				child->parent = NULL;
