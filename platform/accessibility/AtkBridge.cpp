@@ -352,8 +352,10 @@ public:
 			return false;
 		fDisplay->BridgeReady(this);
 		Update();
+		// The loop ends as the process does. The registry drops an application whose connection
+		// ends, so the bridge is not taken down: that only closes the connection earlier, taking
+		// the bus library's locks in an order of their own.
 		g_main_loop_run(fLoop);
-		atk_bridge_adaptor_cleanup();
 		return true;
 	}
 

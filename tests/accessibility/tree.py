@@ -153,7 +153,7 @@ class Programs:
 				with open(os.path.join(self.work, name), errors="replace") as file:
 					text = file.read().strip()
 				if text:
-					print("--- %s:\n%s" % (name, text[-2000:]), file=sys.stderr)
+					print("--- %s:\n%s" % (name, text[-12000:]), file=sys.stderr)
 
 
 def mode_of(path):
