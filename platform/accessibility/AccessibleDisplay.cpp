@@ -114,10 +114,6 @@ AccessibleDisplay::SetWindow(display_id window, const window_state& state, Fl_Wi
 	{
 		std::lock_guard<std::mutex> guard(fLock);
 		fWindows[window].state = state;
-		if (state.shown && !fShown) {
-			fShown = true;
-			fStateChanged.notify_all();
-		}
 	}
 	_Changed(window);
 	_TrackFocus();
@@ -235,9 +231,9 @@ AccessibleDisplay::_PressOnDisplay(void* data)
 void
 AccessibleDisplay::_RunBridge()
 {
-	// Loading the module takes the loader's lock for a while, which a program that loads an
-	// add-on may need for its first calls into the add-on's libraries; there is nothing to show
-	// before the first window anyway.
+	// Loading the module takes the loader's lock and a share of the processors for tens of
+	// milliseconds, which the program's start-up would feel; there is nothing to show before the
+	// first window anyway, so it waits for the server to have mapped one.
 	{
 		std::unique_lock<std::mutex> guard(fLock);
 		fStateChanged.wait(guard, [this] { return fShown || fQuitting; });
@@ -306,6 +302,11 @@ AccessibleDisplay::_Dispatch(int event, Fl_Window* window)
 		return 1;
 	int handled = Fl::handle_(event, window);
 	self->_TrackFocus();
+	if (event == FL_SHOW && window != NULL && window->parent() == NULL && !self->fShown) {
+		std::lock_guard<std::mutex> guard(self->fLock);
+		self->fShown = true;
+		self->fStateChanged.notify_all();
+	}
 	return handled;
 }
 

@@ -82,7 +82,7 @@ private:
 	std::string fProgramName;
 	std::thread fThread;
 	std::mutex fLock;
-	// A window was shown, the process is on its way out, the bridge's thread ended.
+	// The server mapped a window, the process is on its way out, the bridge's thread ended.
 	std::condition_variable fStateChanged;
 	bool fShown = false;
 	bool fQuitting = false;
