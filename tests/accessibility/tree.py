@@ -480,6 +480,9 @@ def main():
 	if case is None:
 		print("usage: tree.py %s" % "|".join(sorted(CASES)), file=sys.stderr)
 		return 2
+	# The accessibility bus and registry start on demand: here, before any program, so that a
+	# program's start never meets theirs.
+	pyatspi.Registry.getDesktop(0).childCount
 	work = tempfile.mkdtemp()
 	programs = Programs(work)
 	try:
