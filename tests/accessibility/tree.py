@@ -354,6 +354,37 @@ def case_focus(programs, work):
 			mode_of(paths[1])))
 
 
+def case_off(programs, work):
+	"""Where the layer must not start, the programs never load it."""
+	path = os.path.join(work, "quiet")
+	with open(path, "w") as file:
+		file.write("data\n")
+	without_bus = dict(os.environ)
+	without_bus.pop("DBUS_SESSION_BUS_ADDRESS", None)
+	quiet = [programs.start_with(dict(os.environ, NO_AT_BRIDGE="1"), "turned-off",
+			os.environ["HOST"], os.environ["ADDON"], path),
+		programs.start_with(without_bus, "no-bus", os.environ["HOST"], os.environ["ADDON"],
+			path)]
+	# Both mapped, then a program with the layer on in the tree: it loaded its module after its
+	# map, as the others would have.
+	x_window("quiet")
+	wait_for("two windows", lambda: subprocess.run(["xdotool", "search", "--name", "^quiet$"],
+		capture_output=True, text=True).stdout.count("\n") == 2)
+	host = programs.start("host", os.environ["HOST"], os.environ["ADDON"], path)
+	window("run-tracker-addon", pyatspi.ROLE_FRAME, "quiet")
+	for process in quiet:
+		with open("/proc/%d/maps" % process.pid) as maps:
+			if "libbe-accessibility" in maps.read():
+				raise Failure("%s loaded the accessibility layer" % process.name)
+	apps = [app for app in pyatspi.Registry.getDesktop(0)
+		if app is not None and app.name == "run-tracker-addon"]
+	if len(apps) != 1:
+		raise Failure("%d programs in the tree, not 1" % len(apps))
+	for process in quiet + [host]:
+		process.terminate()
+		process.wait(DEADLINE)
+
+
 class Orca:
 	"""The screen reader, without speech, its debug log read as it writes it. The log goes to a
 	pseudo-terminal: Python buffers a file but writes a terminal a line at a time."""
