@@ -25,6 +25,7 @@
 #include <InterfaceDefs.h>
 #include <Message.h>
 
+#include <accessibility/AccessibleDisplay.h>
 #include <display/ButtonWidget.h>
 #include <display/CheckBoxWidget.h>
 #include <display/ScaledFrames.h>
@@ -423,6 +424,18 @@ is_group(const FltkDisplay::view_record& record)
 }
 
 
+// Assistive tools place their highlights and pointer on screen pixels.
+template<typename State>
+State
+in_pixels(State state, const DisplayScale& scale)
+{
+	int x, y, w, h;
+	scale.GetPixelFrame(state.frame, &x, &y, &w, &h);
+	state.frame.Set(x, y, x + w - 1, y + h - 1);
+	return state;
+}
+
+
 bool
 take_drop(Fl_Window* window, int x, int y, const char* data, size_t length)
 {
@@ -482,6 +495,7 @@ FltkDisplay::FltkDisplay(void* xDisplay)
 			int x, y, w, h;
 			Fl::screen_xywh(x, y, w, h, 0);
 			fScreen = fScale.LogicalFrame(x, y, w, h);
+			fAccessible = AccessibleDisplay::Start(sClass.c_str());
 			ready = true;
 			// Under the lock: the waiting constructor returns, and its condition goes, as soon
 			// as it is released.
@@ -622,6 +636,8 @@ FltkDisplay::RemoveWindow(display_id window) noexcept
 			auto found = fWindows.find(window);
 			if (found == fWindows.end())
 				return;
+			if (fAccessible != NULL)
+				fAccessible->RemoveWindow(window);
 			if (found->second->widget != NULL) {
 				found->second->widget->hide();
 				delete found->second->widget;
@@ -754,6 +770,8 @@ FltkDisplay::_ApplyWindow(display_id window, const window_state& state)
 	} else if (!state.shown && widget->shown()) {
 		widget->hide();
 	}
+	if (fAccessible != NULL)
+		fAccessible->SetWindow(window, in_pixels(state, fScale), widget);
 }
 
 
@@ -805,6 +823,8 @@ FltkDisplay::_ApplyView(display_id window, display_id view, const view_state& st
 	if (x != widget->x() || y != widget->y() || w != widget->w() || h != widget->h())
 		widget->resize(x, y, w, h);
 	windowRecord->widget->redraw();
+	if (fAccessible != NULL)
+		fAccessible->SetView(window, view, in_pixels(state, fScale), widget);
 }
 
 
@@ -818,6 +838,8 @@ FltkDisplay::_RemoveView(display_id window, display_id view)
 	auto found = record.views.find(view);
 	if (found == record.views.end())
 		return;
+	if (fAccessible != NULL)
+		fAccessible->RemoveView(window, view);
 	_DestroyWidget(record, *found->second);
 	record.views.erase(found);
 	record.needsRelink = true;

@@ -22,6 +22,7 @@
 namespace BPrivate {
 
 
+class AccessibleDisplay;
 class FltkWindow;
 
 
@@ -84,6 +85,8 @@ private:
 	BRect fScreen;
 
 	std::map<display_id, std::unique_ptr<window_record>> fWindows;
+	// The accessibility layer, where it runs; the display thread's own.
+	AccessibleDisplay* fAccessible = NULL;
 };
 
 
