@@ -29,6 +29,7 @@
 #include <TypeConstants.h>
 
 #include <display/UriList.h>
+#include <display/XdndTarget.h>
 
 
 namespace BPrivate {
@@ -92,29 +93,6 @@ label_text(const std::string& label, bool button)
 void
 noop(void*)
 {
-}
-
-
-BMessage
-drop_message(const char* text, size_t length)
-{
-	std::vector<std::string> paths;
-	if (parse_uri_list(text, length, &paths)) {
-		BMessage files(B_SIMPLE_DATA);
-		bool complete = true;
-		for (const std::string& path : paths) {
-			entry_ref ref;
-			if (get_ref_for_path(path.c_str(), &ref) != B_OK || files.AddRef("refs", &ref) != B_OK) {
-				complete = false;
-				break;
-			}
-		}
-		if (complete)
-			return files;
-	}
-	BMessage data(B_MIME_DATA);
-	data.AddData("text/plain", B_MIME_TYPE, text, static_cast<ssize_t>(length), false);
-	return data;
 }
 
 } // namespace
@@ -268,24 +246,15 @@ public:
 		fClosable = closable;
 	}
 
+	// Drops come from XdndTarget, not as FLTK's events.
+	void Drop(BPoint where, const char* data, size_t length)
+	{
+		deliver_drop(fId, where, drop_message(data, length));
+	}
+
 	int handle(int event) override
 	{
 		switch (event) {
-			case FL_DND_ENTER:
-			case FL_DND_DRAG:
-			case FL_DND_RELEASE:
-				Fl::belowmouse(this);
-				fDropPoint.Set(Fl::event_x(), Fl::event_y());
-				return 1;
-			case FL_DND_LEAVE:
-				return 1;
-			case FL_PASTE:
-			{
-				BMessage message = drop_message(Fl::event_text(),
-					static_cast<size_t>(std::max(0, Fl::event_length())));
-				deliver_drop(fId, fDropPoint, message);
-				return 1;
-			}
 			case FL_KEYBOARD:
 			case FL_SHORTCUT:
 				if (_HandleKey())
@@ -345,7 +314,6 @@ private:
 	const std::map<display_id, std::unique_ptr<FltkDisplay::view_record>>* fViews;
 	bool fAlert;
 	bool fClosable;
-	BPoint fDropPoint;
 };
 
 
@@ -407,6 +375,17 @@ bool
 is_group(const FltkDisplay::view_record& record)
 {
 	return record.state.kind == VIEW_PLAIN || record.state.kind == VIEW_BORDER;
+}
+
+
+bool
+take_drop(Fl_Window* window, int x, int y, const char* data, size_t length)
+{
+	FltkWindow* target = dynamic_cast<FltkWindow*>(window);
+	if (target == NULL)
+		return false;
+	target->Drop(BPoint(x, y), data, length);
+	return true;
 }
 
 } // namespace
@@ -496,6 +475,7 @@ FltkDisplay::Shutdown()
 void
 FltkDisplay::_Run(void*)
 {
+	XdndTarget drops(&take_drop);
 	while (true) {
 		Fl::wait(1e20);
 		std::lock_guard<std::mutex> guard(fQueueLock);

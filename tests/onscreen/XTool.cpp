@@ -7,8 +7,14 @@
 //                                  "ID X Y WIDTH HEIGHT"
 //   xtool wait-gone ID MS          waits until window ID is unmapped or destroyed
 //   xtool close ID                 asks ID to close as a window manager's close box does
-//   xtool drop ID X Y TYPE FILE    drops FILE's bytes, offered as TYPE, on ID at root X,Y,
-//                                  playing the source's half of XDND; prints the target's answer
+//   xtool drop ID X Y TYPE FILE [TYPE FILE]...
+//                                  drags to root X,Y over ID and drops there, offering each
+//                                  TYPE with its FILE's bytes; prints "asked TYPE" for each
+//                                  type the target asks for, then the target's answer
+//
+// The drop plays the source's half of XDND as the file managers' toolkits do: the pointer is
+// grabbed while it moves onto the target, and let go before the drop, so that the target sees
+// the pointer enter its window between the last position and the drop.
 
 #include <poll.h>
 #include <stdio.h>
@@ -19,6 +25,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -188,9 +196,52 @@ send_xdnd(Window target, Window source, const char* type, long l1, long l2, long
 }
 
 
+typedef std::vector<std::pair<Atom, std::string>> offer_list;
+
+
+// Answers a request for the drag's data: the bytes offered for the type asked, the list of
+// types for TARGETS, a refusal for anything else.
+void
+answer_request(const XSelectionRequestEvent& request, const offer_list& offers)
+{
+	XEvent reply = {};
+	reply.xselection.type = SelectionNotify;
+	reply.xselection.requestor = request.requestor;
+	reply.xselection.selection = request.selection;
+	reply.xselection.target = request.target;
+	reply.xselection.time = request.time;
+	reply.xselection.property = None;
+	Atom property = request.property != None ? request.property : request.target;
+	char* name = XGetAtomName(sDisplay, request.target);
+	printf("asked %s\n", name != NULL ? name : "?");
+	fflush(stdout);
+	if (name != NULL)
+		XFree(name);
+	if (request.target == XInternAtom(sDisplay, "TARGETS", False)) {
+		std::vector<long> types;
+		for (const auto& offer : offers)
+			types.push_back(static_cast<long>(offer.first));
+		XChangeProperty(sDisplay, request.requestor, property, XA_ATOM, 32, PropModeReplace,
+			reinterpret_cast<const unsigned char*>(types.data()), static_cast<int>(types.size()));
+		reply.xselection.property = property;
+	}
+	for (const auto& offer : offers) {
+		if (offer.first != request.target)
+			continue;
+		XChangeProperty(sDisplay, request.requestor, property, request.target, 8,
+			PropModeReplace, reinterpret_cast<const unsigned char*>(offer.second.data()),
+			static_cast<int>(offer.second.size()));
+		reply.xselection.property = property;
+		break;
+	}
+	XSendEvent(sDisplay, request.requestor, False, NoEventMask, &reply);
+	XFlush(sDisplay);
+}
+
+
 // Waits for the XDND message type, answering the selection requests that come meanwhile.
 bool
-wait_xdnd(const char* type, const std::string& payload, XEvent* _event,
+wait_xdnd(const char* type, const offer_list& offers, XEvent* _event,
 	clock_type::time_point deadline)
 {
 	Atom wanted = XInternAtom(sDisplay, type, False);
@@ -200,39 +251,39 @@ wait_xdnd(const char* type, const std::string& payload, XEvent* _event,
 			*_event = event;
 			return true;
 		}
-		if (event.type != SelectionRequest)
-			continue;
-		XSelectionRequestEvent& request = event.xselectionrequest;
-		XEvent reply = {};
-		reply.xselection.type = SelectionNotify;
-		reply.xselection.requestor = request.requestor;
-		reply.xselection.selection = request.selection;
-		reply.xselection.target = request.target;
-		reply.xselection.time = request.time;
-		reply.xselection.property = request.property != None ? request.property : request.target;
-		XChangeProperty(sDisplay, request.requestor, reply.xselection.property, request.target, 8,
-			PropModeReplace, reinterpret_cast<const unsigned char*>(payload.data()),
-			static_cast<int>(payload.size()));
-		XSendEvent(sDisplay, request.requestor, False, NoEventMask, &reply);
-		XFlush(sDisplay);
+		if (event.type == SelectionRequest)
+			answer_request(event.xselectionrequest, offers);
 	}
 	return false;
 }
 
 
-int
-drop(Window target, int x, int y, const char* type, const char* file)
+void
+move_pointer(int x, int y)
 {
-	std::ifstream input(file, std::ios::binary);
-	std::string payload((std::istreambuf_iterator<char>(input)), std::istreambuf_iterator<char>());
-	if (!input.good() && !input.eof()) {
-		fprintf(stderr, "xtool: can't read %s\n", file);
-		return 1;
+	XWarpPointer(sDisplay, None, DefaultRootWindow(sDisplay), 0, 0, 0, 0, x, y);
+	XFlush(sDisplay);
+}
+
+
+int
+drop(Window target, int x, int y, char** types, int typeCount)
+{
+	offer_list offers;
+	for (int i = 0; i + 1 < typeCount; i += 2) {
+		std::ifstream input(types[i + 1], std::ios::binary);
+		std::string payload((std::istreambuf_iterator<char>(input)),
+			std::istreambuf_iterator<char>());
+		if (!input.good() && !input.eof()) {
+			fprintf(stderr, "xtool: can't read %s\n", types[i + 1]);
+			return 1;
+		}
+		offers.emplace_back(XInternAtom(sDisplay, types[i], False), std::move(payload));
 	}
 
 	auto deadline = clock_type::now() + std::chrono::seconds(10);
-	Window source = XCreateSimpleWindow(sDisplay, DefaultRootWindow(sDisplay), 0, 0, 1, 1, 0, 0,
-		0);
+	Window root = DefaultRootWindow(sDisplay);
+	Window source = XCreateSimpleWindow(sDisplay, root, 0, 0, 1, 1, 0, 0, 0);
 	Atom selection = XInternAtom(sDisplay, "XdndSelection", False);
 	XSetSelectionOwner(sDisplay, selection, source, CurrentTime);
 
@@ -250,22 +301,49 @@ drop(Window target, int x, int y, const char* type, const char* file)
 	version = std::min(version, *reinterpret_cast<long*>(data));
 	XFree(data);
 
-	long offered = static_cast<long>(XInternAtom(sDisplay, type, False));
+	// The drag starts away from the target; while it lasts the source holds the pointer, so the
+	// target sees no crossing until the source lets go.
+	move_pointer(0, 0);
+	if (XGrabPointer(sDisplay, root, False, ButtonMotionMask | ButtonReleaseMask, GrabModeAsync,
+			GrabModeAsync, None, None, CurrentTime) != GrabSuccess) {
+		fprintf(stderr, "xtool: can't grab the pointer\n");
+		return 1;
+	}
+	move_pointer(x / 2, y / 2);
+	move_pointer(x, y);
+
+	long types3[3] = {None, None, None};
+	std::vector<long> typeList;
+	for (size_t i = 0; i < offers.size(); i++) {
+		typeList.push_back(static_cast<long>(offers[i].first));
+		if (i < 3)
+			types3[i] = static_cast<long>(offers[i].first);
+	}
+	long more = 0;
+	if (offers.size() > 3) {
+		XChangeProperty(sDisplay, source, XInternAtom(sDisplay, "XdndTypeList", False), XA_ATOM,
+			32, PropModeReplace, reinterpret_cast<const unsigned char*>(typeList.data()),
+			static_cast<int>(typeList.size()));
+		more = 1;
+	}
 	long copy = static_cast<long>(XInternAtom(sDisplay, "XdndActionCopy", False));
-	send_xdnd(target, source, "XdndEnter", version << 24, offered, None, None);
+	send_xdnd(target, source, "XdndEnter", (version << 24) | more, types3[0], types3[1],
+		types3[2]);
 	send_xdnd(target, source, "XdndPosition", 0, (x << 16) | y, CurrentTime, copy);
 	XEvent answer;
-	if (!wait_xdnd("XdndStatus", payload, &answer, deadline)) {
+	if (!wait_xdnd("XdndStatus", offers, &answer, deadline)) {
 		fprintf(stderr, "xtool: no XdndStatus\n");
 		return 1;
 	}
+	// The button goes up: the source lets go of the pointer, which now enters the target.
+	XUngrabPointer(sDisplay, CurrentTime);
 	if ((answer.xclient.data.l[1] & 1) == 0) {
 		send_xdnd(target, source, "XdndLeave", 0, 0, 0, 0);
 		printf("refused\n");
 		return 0;
 	}
 	send_xdnd(target, source, "XdndDrop", 0, CurrentTime, 0, 0);
-	if (!wait_xdnd("XdndFinished", payload, &answer, deadline)) {
+	if (!wait_xdnd("XdndFinished", offers, &answer, deadline)) {
 		fprintf(stderr, "xtool: no XdndFinished\n");
 		return 1;
 	}
@@ -292,9 +370,9 @@ main(int argc, char** argv)
 		return wait_gone(strtoul(argv[2], NULL, 0), atoi(argv[3]));
 	if (command == "close" && argc == 3)
 		return close_window(strtoul(argv[2], NULL, 0));
-	if (command == "drop" && argc == 7)
-		return drop(strtoul(argv[2], NULL, 0), atoi(argv[3]), atoi(argv[4]), argv[5], argv[6]);
+	if (command == "drop" && argc >= 7 && argc % 2 == 1)
+		return drop(strtoul(argv[2], NULL, 0), atoi(argv[3]), atoi(argv[4]), argv + 5, argc - 5);
 	fprintf(stderr, "usage: xtool wait-window TITLE MS | wait-gone ID MS | close ID"
-		" | drop ID X Y TYPE FILE\n");
+		" | drop ID X Y TYPE FILE [TYPE FILE]...\n");
 	return 2;
 }

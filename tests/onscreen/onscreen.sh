@@ -223,13 +223,29 @@ case_drop() {
 	printf '%s\r\n' "# from a test" "$base/a%20b.txt" "" "$base/100%25" \
 		"file://localhost${work}/drop%20%C3%BC/%23hash" "${folder}/caf$(printf '\xe9')" \
 		>"$work/list"
-	"$XTOOL" drop "$win" $x $y text/uri-list "$work/list" | grep -qx finished \
-		|| fail "the drop was not finished"
-	report "$work/target.out"
+	# The same items as bare paths, as file managers offer them beside the list, plus one that
+	# only the paths would name.
+	printf '%s\n' "$folder/a b.txt" "$folder/100%" "$folder/#hash" "$folder/caf$(printf '\xe9')" \
+		"$folder" >"$work/paths"
 	local expected
 	expected=$(printf '%s\n' "what DATA" "ref a b.txt" "ref 100%" "ref #hash" \
 		"ref caf$(printf '\xe9')" end)
-	[ "$(cat "$work/target.out")" = "$expected" ] || fail "got $(cat "$work/target.out")"
+	# The list is asked for whichever way the types come: first of three, last of three, and
+	# among more than three (named in a list of the source's).
+	local offers
+	for offers in "text/uri-list $work/list text/plain;charset=utf-8 $work/paths" \
+		"text/plain;charset=utf-8 $work/paths UTF8_STRING $work/paths text/uri-list $work/list" \
+		"UTF8_STRING $work/paths text/plain $work/paths STRING $work/paths text/uri-list $work/list"
+	do
+		: >"$work/target.out"
+		# shellcheck disable=SC2086 # the offers are split into types and files on purpose
+		"$XTOOL" drop "$win" $x $y $offers >"$work/drop.txt" || fail "the drop failed"
+		grep -qx finished "$work/drop.txt" || fail "the drop was not finished"
+		[ "$(grep '^asked ' "$work/drop.txt")" = "asked text/uri-list" ] \
+			|| fail "offered $offers, $(grep '^asked ' "$work/drop.txt")"
+		report "$work/target.out"
+		[ "$(cat "$work/target.out")" = "$expected" ] || fail "got $(cat "$work/target.out")"
+	done
 
 	# Text, and a file on another host, are no files.
 	: >"$work/target.out"
@@ -240,6 +256,15 @@ case_drop() {
 	grep -qx "what MIME" "$work/target.out" || fail "got $(cat "$work/target.out")"
 	grep -qx "text hello, world" "$work/target.out" || fail "got $(cat "$work/target.out")"
 	grep -q "^ref " "$work/target.out" && fail "text came as refs"
+
+	# Names that don't exist make no refs; the others still do.
+	: >"$work/target.out"
+	printf '%s\r\n' "file://$work/gone" "$base/a%20b.txt" "file://$work/no%20folder/x" >"$work/list"
+	"$XTOOL" drop "$win" $x $y text/uri-list "$work/list" | grep -qx finished \
+		|| fail "the drop with missing names was not finished"
+	report "$work/target.out"
+	[ "$(cat "$work/target.out")" = "$(printf '%s\n' "what DATA" "ref a b.txt" end)" ] \
+		|| fail "got $(cat "$work/target.out")"
 	"$XTOOL" close "$win"
 	finish "$target_pid"
 	[ "$status" -eq 0 ] || fail "the drop target exited with $status"
@@ -319,6 +344,62 @@ case_bitwell_items() {
 	[ "$status" -eq 0 ] || fail "Bitwell exited with $status"
 	grep -q "^My PrintToStream():" "$work/bitwell.out" || fail "no dump: $(cat "$work/bitwell.out")"
 	grep -q 'leaving out "sftp://host/x"' "$work/bitwell.err" || fail "said $(cat "$work/bitwell.err")"
+}
+
+
+# Drops on Bitwell as file managers make them: the bare paths offered beside the list, names
+# that are gone by the time they land, and lists with nothing in them.
+case_bitwell_drops() {
+	start bitwell "$BITWELL"
+	window Drop
+	local drop=$win x=$((win_x + 60)) y=$((win_y + 20))
+
+	# Each drop is answered, also when it names nothing that exists.
+	: >"$work/empty"
+	"$XTOOL" drop "$drop" $x $y text/uri-list "$work/empty" text/plain "$work/empty" \
+		>"$work/drop.txt" || fail "the empty drop failed"
+	grep -qx finished "$work/drop.txt" || fail "the empty drop was not finished"
+	printf 'file://%s\r\n' "$work/gone" "$work/never/there" >"$work/list"
+	"$XTOOL" drop "$drop" $x $y text/uri-list "$work/list" | grep -qx finished \
+		|| fail "the drop of missing names was not finished"
+
+	# A name holding a newline, whose two lines as bare paths would name two other files.
+	local real="$work/n"$'\n'"$work/decoy"
+	mkdir -p "$(dirname "$real")"
+	touch "$real" "$work/n" "$work/decoy"
+	chmod 600 "$real" "$work/n" "$work/decoy"
+	printf '%s\n' "$real" >"$work/paths"
+	printf 'file://%s\r\n' "$work/n%0A$work/decoy" >"$work/list"
+	"$XTOOL" drop "$drop" $x $y text/plain\;charset=utf-8 "$work/paths" text/uri-list \
+		"$work/list" >"$work/drop.txt" || fail "the drop failed"
+	grep -qx finished "$work/drop.txt" || fail "the drop was not finished"
+	grep -qx "asked text/uri-list" "$work/drop.txt" || fail "$(cat "$work/drop.txt")"
+	window decoy
+	box 2 0
+	click $set_x $buttons_y
+	"$XTOOL" wait-gone "$win" 10000 || fail "the window stayed"
+	mode_is "$real" 604
+	mode_is "$work/n" 600
+	mode_is "$work/decoy" 600
+
+	# Missing names before an existing one: only the existing one opens, with no alerts.
+	touch "$work/here"
+	printf 'file://%s\r\n' "$work/gone" "$work/also%20gone" "$work/never/there" "$work/here" \
+		>"$work/list"
+	"$XTOOL" drop "$drop" $x $y text/uri-list "$work/list" | grep -qx finished \
+		|| fail "the drop was not finished"
+	window here
+	xdotool search --name '^Bitgate Error$' >/dev/null && fail "an alert for a missing name"
+	"$XTOOL" close "$win"
+	"$XTOOL" wait-gone "$win" 10000 || fail "the window stayed"
+
+	"$XTOOL" close "$drop"
+	finish "$bitwell_pid"
+	[ "$status" -eq 0 ] || fail "Bitwell exited with $status"
+	# The view saw one ref in each of the last two drops, none in the others.
+	[ "$(grep -cE "entry +refs," "$work/bitwell.out")" -eq 2 ] \
+		&& [ "$(grep -cE "entry +refs, type='RREF', c=1," "$work/bitwell.out")" -eq 2 ] \
+		|| fail "dropped: $(cat "$work/bitwell.out")"
 }
 
 
