@@ -35,10 +35,17 @@ start() {
 
 # until_true SECONDS WHAT COMMAND...: runs COMMAND until it succeeds, failing after SECONDS.
 until_true() {
-	local deadline=$((SECONDS + $1)) what=$2
+	local seconds=$1 what=$2
 	shift 2
+	within "$seconds" "$@" || fail "$what"
+}
+
+# within SECONDS COMMAND...: runs COMMAND until it succeeds; false if it didn't in SECONDS.
+within() {
+	local deadline=$((SECONDS + $1))
+	shift
 	until "$@"; do
-		[ $SECONDS -le $deadline ] || fail "$what"
+		[ $SECONDS -le $deadline ] || return 1
 		sleep 0.05
 	done
 }
@@ -172,23 +179,45 @@ loaded() {
 	item_x=$((x + w / 2)) item_y=$((y + h / 2))
 }
 
+# Qt's context menus are not in the accessibility tree: there, the menu is worked with the
+# keys in menu_keys, which go up from its bottom to the entry.
+menu_keys=()
+
 # context_menu ITEM: selects everything in the view and opens the context menu with the
 # keyboard, until ITEM shows in it (the folder may still be loading at first).
 context_menu() {
-	local deadline=$((SECONDS + 40))
+	local deadline=$((SECONDS + 40)) before
 	while true; do
+		before=$(popups)
 		# A click on the view's empty lower right gives it the keyboard.
 		xdotool mousemove $((fm_x + fm_w - 30)) $((fm_y + fm_h - 60)) click 1 \
 			key ctrl+a key Menu
-		$atspi wait "$fm_pid" "$1" 3 && return
+		if [ ${#menu_keys[@]} -gt 0 ]; then
+			within 3 more_popups "$before" && return
+		else
+			$atspi wait "$fm_pid" "$1" 3 && return
+		fi
 		# The next click closes the menu (no Escape: Nautilus stops loading the folder).
 		[ $SECONDS -le $deadline ] || fail "no \"$1\" in the context menu"
 	done
 }
 
-# menu_path ITEM...: activates each menu item in turn through the accessibility tree.
+popups() {
+	xdotool search --onlyvisible --pid "$fm_pid" 2>/dev/null | wc -l
+}
+
+more_popups() {
+	[ "$(popups)" -gt "$1" ]
+}
+
+# menu_path ITEM...: activates each menu item in turn through the accessibility tree, or with
+# menu_keys.
 menu_path() {
 	local item
+	if [ ${#menu_keys[@]} -gt 0 ]; then
+		xdotool key --delay 60 "${menu_keys[@]}"
+		return
+	fi
 	for item in "$@"; do
 		$atspi activate "$fm_pid" "$item" || fail "could not activate \"$item\""
 	done
@@ -310,10 +339,14 @@ case_caja_script() {
 }
 
 case_dolphin_servicemenu() {
+	item_role="table cell"
+	menu_keys=(Up Up Return)
 	entry "Edit Permissions" -- dolphin
 }
 
 case_pcmanfm_action() {
+	item_role="list item"
+	menu_keys=(Up Up Up Return)
 	entry "Edit Permissions" -- pcmanfm-qt
 }
 
@@ -392,7 +425,7 @@ case_dolphin_drag() {
 }
 
 case_pcmanfm_drag() {
-	item_role="table cell"
+	item_role="list item"
 	drop_case 0 0 -- pcmanfm-qt
 }
 
@@ -413,6 +446,7 @@ explore() {
 	sleep 2
 	import -window root /tmp/clients-menu-$1.png 2>/dev/null
 	echo ===== menu
+	/usr/bin/python3 /tmp/allapps.py
 	$atspi dump "$fm_pid" | grep -i 'menu\|item' | grep -v -- '-2147483648' | sed 's/\[<enum ATSPI_//; s/ of type Atspi.StateType>//g' | head -80
 	import -window root /tmp/clients-shot-$1.png 2>/dev/null
 }
@@ -425,3 +459,5 @@ case_explore_nautilus() {
 	for i in 1 2 3 4 5 6 7 8; do sleep 1; echo "== $i $SECONDS"; $atspi dump "$fm_pid" | grep -i 'loading\|b%\|label\] "[^G]' | cut -c1-100; done
 	import -window root /tmp/n2-1.png
 }
+case_explore_dolphin() { explore dolphin; }
+case_explore_pcmanfm() { explore pcmanfm-qt; }
