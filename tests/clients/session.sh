@@ -18,7 +18,7 @@ fail() {
 	echo "FAIL: $*" >&2
 	# The screen as it was, to tell why.
 	import -window root "$work/screen.png" 2>/dev/null
-	for log in "$work"/*.err; do
+	for log in "$work"/*.err "$work"/bitwell.out; do
 		[ -s "$log" ] && { echo "--- $(basename "$log"):"; tail -n 15 "$log"; } >&2
 	done
 	exit 1
@@ -176,7 +176,7 @@ loaded() {
 	local x y w h
 	read -r x y w h < <($atspi extents "$fm_pid" "$item_role" "$1") || fail "no item \"$1\""
 	[ -n "$h" ] || fail "no item \"$1\""
-	item_x=$((x + w / 2)) item_y=$((y + h / 2))
+	item_x=$((x + w / 2)) item_y=$((y + h / 2)) item_label_y=$((y + h - 12))
 }
 
 # Qt's context menus are not in the accessibility tree: there, the menu is worked with the
@@ -403,6 +403,7 @@ drop_case() {
 			|| fail "no icon view"
 		item_x=$((x + dx)) item_y=$((y + dy))
 	fi
+	[ -n "${drag_from_label-}" ] && item_y=$item_label_y
 	drag "$item_x" "$item_y"
 	windows "$one_file"
 	set_owner_execute "${wins[0]}" "$files/one/$one_file"
@@ -421,6 +422,8 @@ case_nautilus_drag() {
 
 case_dolphin_drag() {
 	item_role="table cell"
+	# Without an icon theme Dolphin draws no icon: only the name can be taken.
+	drag_from_label=1
 	drop_case 0 0 -- dolphin
 }
 
