@@ -1,19 +1,23 @@
 # Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
 #
 # What the file-manager tests ask of the accessibility tree, each waiting with a deadline:
-#   atspi.py extents PID ROLE NAME     prints "X Y W H" (screen) of a showing ROLE named NAME
-#   atspi.py activate PID NAME         does the first action of the showing menu item NAME
+#   atspi.py extents PID ROLE NAME     prints "X Y W H" (screen) of a showing ROLE ("*": any)
+#                                      named NAME
+#   atspi.py activate PID NAME         does the first action of the showing menu item or button
+#                                      NAME (or any of NAME's names, separated by "|")
 #   atspi.py wait PID NAME SECONDS     exits 0 once the menu item NAME shows, 1 if it doesn't
 #   atspi.py dump PID                  prints the application's tree, for writing tests
 # PID is the file manager's process; NAME is matched exactly, ROLE by its name ("menu item").
 # Run with the system's Python, which has pyatspi.
 
+import os
 import sys
 import time
 
 import pyatspi
 
-kDeadline = 20.0
+# Seconds to wait for anything; a slow file manager's tests raise it.
+kDeadline = float(os.environ.get("ATSPI_SECONDS", "20"))
 
 
 def application(pid):
@@ -75,7 +79,7 @@ def find(pid, test, seconds=kDeadline):
 
 
 def extents(pid, role, name):
-	found = find(pid, lambda a: a.getRoleName() == role and a.name == name)
+	found = find(pid, lambda a: role in ("*", a.getRoleName()) and a.name == name)
 	if found is None:
 		sys.exit(f"atspi.py: no {role} \"{name}\" in {pid}")
 	box = found.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
@@ -92,7 +96,8 @@ def wait(pid, name, seconds):
 
 
 def activate(pid, name):
-	found = find(pid, lambda a: a.getRole() in kItemRoles and a.name == name)
+	names = name.split("|")
+	found = find(pid, lambda a: a.getRole() in kItemRoles and a.name in names)
 	if found is None:
 		sys.exit(f"atspi.py: no menu item \"{name}\" in {pid}")
 	found.queryAction().doAction(0)

@@ -23,8 +23,6 @@ skip() {
 # The program each case drives.
 program_of() {
 	case $1 in
-		explore_pcmanfm) echo pcmanfm-qt ;;
-		explore_*) echo "${1#explore_}" ;;
 		thunar_* | nautilus_* | nemo_* | caja_* | dolphin_*) echo "${1%%_*}" ;;
 		pcmanfm_*) echo pcmanfm-qt ;;
 		*) echo "clients.sh: unknown case $1" >&2; exit 2 ;;
@@ -63,7 +61,8 @@ outside() {
 			|| { echo "FAIL: no user $user"; exit 1; }
 		as_user=(setpriv --reuid="$(id -u "$user")" --regid="$(id -g "$user")" --clear-groups)
 	fi
-	mkdir -p "$work/home" "$work/files"
+	# A home as a desktop session has it.
+	mkdir -p "$work/home/.local/share" "$work/home/.config" "$work/home/.cache" "$work/files"
 	mkdir -m 700 "$work/runtime"
 	[ ${#as_user[@]} -gt 0 ] && chown "$user:" "$work" && chown -R "$user:" "$work/home" "$work/files" "$work/runtime"
 
