@@ -62,7 +62,7 @@ start_window_manager() {
 # window TITLE: waits for a visible window titled TITLE; sets win and its inside on the screen,
 # win_x, win_y, win_w, win_h.
 window() {
-	local deadline=$((SECONDS + 20))
+	local deadline=$((SECONDS + 30))
 	until titled "$1"; do
 		[ $SECONDS -le $deadline ] || fail "no window \"$1\"; there are: $(titles)"
 		sleep 0.05
@@ -355,7 +355,15 @@ case_pcmanfm_action() {
 # file manager's; sets drop_x, drop_y (its centre).
 start_bitwell() {
 	start bitwell Bitwell
-	window Drop
+	local deadline=$((SECONDS + 30))
+	until titled Drop; do
+		if ! kill -0 "$bitwell_pid" 2>/dev/null; then
+			wait "$bitwell_pid"
+			fail "Bitwell exited with status $? before its window showed"
+		fi
+		[ $SECONDS -le $deadline ] || fail "no Drop window; there are: $(titles)"
+		sleep 0.05
+	done
 	local drop=$win
 	xdotool windowmove "$drop" 900 300
 	until_true 10 "the Drop window did not move" moved_right "$drop"
