@@ -95,11 +95,16 @@ geometry() {
 	win_x=$X win_y=$Y win_w=$WIDTH win_h=$HEIGHT
 }
 
-# window_of PID: waits for PID's first visible window; sets win and its geometry.
+# window_of PID: waits for PID's first visible window; sets win and its geometry. (A search
+# fails now and then when a window goes while it runs: it is simply run again.)
 window_of() {
-	win=$(timeout 30 xdotool search --sync --onlyvisible --pid "$1" 2>/dev/null | head -n 1)
-	[ -n "$win" ] || fail "process $1 shows no window"
+	within 30 window_of_now "$1" || fail "process $1 shows no window"
 	geometry "$win"
+}
+
+window_of_now() {
+	win=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -n 1)
+	[ -n "$win" ]
 }
 
 place() {
