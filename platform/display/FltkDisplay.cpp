@@ -22,11 +22,8 @@
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 
-#include <AppDefs.h>
-#include <Entry.h>
 #include <InterfaceDefs.h>
 #include <Message.h>
-#include <TypeConstants.h>
 
 #include <display/UriList.h>
 #include <display/XdndTarget.h>

@@ -71,6 +71,8 @@ XdndTarget::XdndTarget(drop_handler handler)
 	fConverting(false),
 	fIncremental(false)
 {
+	for (const char* name : kTypes)
+		fTypes.push_back(XInternAtom(fDisplay, name, False));
 	Fl::add_system_handler(&_Filter, this);
 }
 
@@ -173,8 +175,7 @@ XdndTarget::_Enter(const XClientMessageEvent& message)
 	for (int i = 2; i <= 4; i++)
 		offered.push_back(static_cast<Atom>(message.data.l[i]));
 
-	for (const char* name : kTypes) {
-		Atom type = XInternAtom(fDisplay, name, False);
+	for (Atom type : fTypes) {
 		for (Atom candidate : offered) {
 			if (candidate == type) {
 				fType = type;
@@ -230,7 +231,7 @@ XdndTarget::_Drop(const XClientMessageEvent& message)
 	fConverting = true;
 	fIncremental = false;
 	fData.clear();
-	Fl::add_timeout(kDataTimeout, &_TimedOut, this);
+	_Wait();
 }
 
 
@@ -246,7 +247,7 @@ XdndTarget::_Converted(const XSelectionEvent& event)
 	if (incremental) {
 		fIncremental = true;
 		fData.clear();
-		Fl::repeat_timeout(kDataTimeout, &_TimedOut, this);
+		_Wait();
 		return;
 	}
 	_Deliver();
@@ -264,10 +265,8 @@ XdndTarget::_ReadChunk()
 	}
 	if (empty)
 		_Deliver();
-	else {
-		Fl::remove_timeout(&_TimedOut, this);
-		Fl::add_timeout(kDataTimeout, &_TimedOut, this);
-	}
+	else
+		_Wait();
 }
 
 
@@ -333,6 +332,15 @@ XdndTarget::_Finish(bool accepted)
 			accepted ? static_cast<long>(fActionCopy) : None, 0, 0);
 	}
 	_Reset();
+}
+
+
+// Gives the source another while for the data, or its next piece.
+void
+XdndTarget::_Wait()
+{
+	Fl::remove_timeout(&_TimedOut, this);
+	Fl::add_timeout(kDataTimeout, &_TimedOut, this);
 }
 
 

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <X11/Xlib.h>
 
@@ -48,6 +49,7 @@ private:
 	void _ReadChunk();
 	void _Deliver();
 	void _Finish(bool accepted);
+	void _Wait();
 	void _Reset();
 	void _Send(Window to, Window from, Atom type, long l1, long l2, long l3, long l4);
 	bool _Read(bool* _incremental, bool* _empty);
@@ -66,6 +68,8 @@ private:
 	Atom fActionCopy;
 	Atom fIncrType;
 	Atom fProperty;
+	// What a drop can be read as, best first.
+	std::vector<Atom> fTypes;
 
 	// The drag under way: its source, the window of ours it is over, the type to ask for
 	// (None when nothing offered can be read) and the pointer on the screen.

@@ -10,7 +10,8 @@
 //   xtool drop ID X Y TYPE FILE [TYPE FILE]...
 //                                  drags to root X,Y over ID and drops there, offering each
 //                                  TYPE with its FILE's bytes; prints "asked TYPE" for each
-//                                  type the target asks for, then the target's answer
+//                                  type the target asks for, then the target's answer; a
+//                                  FILE "-" offers the type but refuses to hand it over
 //
 // The drop plays the source's half of XDND as the file managers' toolkits do: the pointer is
 // grabbed while it moves onto the target, and let go before the drop, so that the target sees
@@ -196,7 +197,60 @@ send_xdnd(Window target, Window source, const char* type, long l1, long l2, long
 }
 
 
-typedef std::vector<std::pair<Atom, std::string>> offer_list;
+// A type offered with no bytes (NULL) is refused when asked for.
+typedef std::vector<std::pair<Atom, const std::string*>> offer_list;
+
+// Toolkits send data larger than this in pieces (INCR), as large drops come from them.
+const size_t kPieceSize = 256 * 1024 - 100;
+
+
+// Waits until the requestor deleted the property, which asks for the next piece.
+bool
+wait_deleted(Window window, Atom property, clock_type::time_point deadline)
+{
+	while (true) {
+		XEvent event;
+		while (XCheckTypedWindowEvent(sDisplay, window, PropertyNotify, &event)) {
+			if (event.xproperty.atom == property && event.xproperty.state == PropertyDelete)
+				return true;
+		}
+		auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+			deadline - clock_type::now()).count();
+		if (left <= 0)
+			return false;
+		pollfd descriptor = {ConnectionNumber(sDisplay), POLLIN, 0};
+		poll(&descriptor, 1, static_cast<int>(std::min<long long>(left, 100)));
+	}
+}
+
+
+// Hands the bytes over in pieces: first their size as an INCR property, then a piece each time
+// the requestor deleted the last one, then an empty piece.
+void
+send_in_pieces(const XSelectionRequestEvent& request, Atom property, const std::string& bytes,
+	XEvent* reply)
+{
+	auto deadline = clock_type::now() + std::chrono::seconds(10);
+	XSelectInput(sDisplay, request.requestor, PropertyChangeMask);
+	long size = static_cast<long>(bytes.size());
+	XChangeProperty(sDisplay, request.requestor, property, XInternAtom(sDisplay, "INCR", False),
+		32, PropModeReplace, reinterpret_cast<const unsigned char*>(&size), 1);
+	reply->xselection.property = property;
+	XSendEvent(sDisplay, request.requestor, False, NoEventMask, reply);
+	XFlush(sDisplay);
+	size_t offset = 0;
+	while (wait_deleted(request.requestor, property, deadline)) {
+		size_t length = std::min(kPieceSize, bytes.size() - offset);
+		XChangeProperty(sDisplay, request.requestor, property, request.target, 8,
+			PropModeReplace, reinterpret_cast<const unsigned char*>(bytes.data() + offset),
+			static_cast<int>(length));
+		XFlush(sDisplay);
+		if (length == 0)
+			break;
+		offset += length;
+	}
+	XSelectInput(sDisplay, request.requestor, NoEventMask);
+}
 
 
 // Answers a request for the drag's data: the bytes offered for the type asked, the list of
@@ -226,11 +280,16 @@ answer_request(const XSelectionRequestEvent& request, const offer_list& offers)
 		reply.xselection.property = property;
 	}
 	for (const auto& offer : offers) {
-		if (offer.first != request.target)
+		if (offer.first != request.target || offer.second == NULL)
 			continue;
+		const std::string& bytes = *offer.second;
+		if (bytes.size() > kPieceSize) {
+			send_in_pieces(request, property, bytes, &reply);
+			return;
+		}
 		XChangeProperty(sDisplay, request.requestor, property, request.target, 8,
-			PropModeReplace, reinterpret_cast<const unsigned char*>(offer.second.data()),
-			static_cast<int>(offer.second.size()));
+			PropModeReplace, reinterpret_cast<const unsigned char*>(bytes.data()),
+			static_cast<int>(bytes.size()));
 		reply.xselection.property = property;
 		break;
 	}
@@ -269,16 +328,22 @@ move_pointer(int x, int y)
 int
 drop(Window target, int x, int y, char** types, int typeCount)
 {
+	std::vector<std::string> payloads(typeCount / 2);
 	offer_list offers;
 	for (int i = 0; i + 1 < typeCount; i += 2) {
+		Atom type = XInternAtom(sDisplay, types[i], False);
+		if (strcmp(types[i + 1], "-") == 0) {
+			offers.emplace_back(type, nullptr);
+			continue;
+		}
 		std::ifstream input(types[i + 1], std::ios::binary);
-		std::string payload((std::istreambuf_iterator<char>(input)),
-			std::istreambuf_iterator<char>());
+		std::string& payload = payloads[i / 2];
+		payload.assign(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>());
 		if (!input.good() && !input.eof()) {
 			fprintf(stderr, "xtool: can't read %s\n", types[i + 1]);
 			return 1;
 		}
-		offers.emplace_back(XInternAtom(sDisplay, types[i], False), std::move(payload));
+		offers.emplace_back(type, &payload);
 	}
 
 	auto deadline = clock_type::now() + std::chrono::seconds(10);

@@ -247,6 +247,25 @@ case_drop() {
 		[ "$(cat "$work/target.out")" = "$expected" ] || fail "got $(cat "$work/target.out")"
 	done
 
+	# A drop too large to be handed over at once comes in pieces.
+	mkdir "$folder/many"
+	local long i
+	long=$(printf 'x%.0s' {1..180})
+	for i in $(seq 1000 2499); do
+		echo "$folder/many/$long$i"
+	done | xargs -d '\n' touch
+	for i in $(seq 1000 2499); do
+		printf '%s\r\n' "$base/many/$long$i"
+	done >"$work/list"
+	: >"$work/target.out"
+	"$XTOOL" drop "$win" $x $y text/uri-list "$work/list" | grep -qx finished \
+		|| fail "the large drop was not finished"
+	report "$work/target.out"
+	[ "$(grep -c "^ref $long" "$work/target.out")" -eq 1500 ] \
+		&& [ "$(sed -n 2p "$work/target.out")" = "ref ${long}1000" ] \
+		&& [ "$(tail -n 2 "$work/target.out" | head -n 1)" = "ref ${long}2499" ] \
+		|| fail "got $(head -n 3 "$work/target.out")"
+
 	# Text, and a file on another host, are no files.
 	: >"$work/target.out"
 	printf 'hello, world\nfile://elsewhere/etc/passwd\n' >"$work/text"
@@ -362,6 +381,8 @@ case_bitwell_drops() {
 	printf 'file://%s\r\n' "$work/gone" "$work/never/there" >"$work/list"
 	"$XTOOL" drop "$drop" $x $y text/uri-list "$work/list" | grep -qx finished \
 		|| fail "the drop of missing names was not finished"
+	"$XTOOL" drop "$drop" $x $y text/uri-list - | grep -qx finished \
+		|| fail "the drop whose data was refused was not finished"
 
 	# A name holding a newline, whose two lines as bare paths would name two other files.
 	local real="$work/n"$'\n'"$work/decoy"
@@ -382,23 +403,29 @@ case_bitwell_drops() {
 	mode_is "$work/n" 600
 	mode_is "$work/decoy" 600
 
-	# Missing names before an existing one: only the existing one opens, with no alerts.
-	touch "$work/here"
-	printf 'file://%s\r\n' "$work/gone" "$work/also%20gone" "$work/never/there" "$work/here" \
-		>"$work/list"
+	# Missing names among existing ones: only the existing ones open, with no alerts.
+	touch "$work/a b" "$work/100%" "$work/#hash" "$work/café"
+	printf 'file://%s\r\n' "$work/gone" "$work/a%20b" "$work/also%20gone" "$work/100%25" \
+		"$work/never/there" "$work/%23hash" "$work/caf%C3%A9" >"$work/list"
 	"$XTOOL" drop "$drop" $x $y text/uri-list "$work/list" | grep -qx finished \
 		|| fail "the drop was not finished"
-	window here
+	local name windows=()
+	for name in "a b" "100%" "#hash" "café"; do
+		window "$name"
+		windows+=("$win")
+	done
 	xdotool search --name '^Bitgate Error$' >/dev/null && fail "an alert for a missing name"
-	"$XTOOL" close "$win"
-	"$XTOOL" wait-gone "$win" 10000 || fail "the window stayed"
+	for win in "${windows[@]}"; do
+		"$XTOOL" close "$win"
+		"$XTOOL" wait-gone "$win" 10000 || fail "a window stayed"
+	done
 
 	"$XTOOL" close "$drop"
 	finish "$bitwell_pid"
 	[ "$status" -eq 0 ] || fail "Bitwell exited with $status"
-	# The view saw one ref in each of the last two drops, none in the others.
-	[ "$(grep -cE "entry +refs," "$work/bitwell.out")" -eq 2 ] \
-		&& [ "$(grep -cE "entry +refs, type='RREF', c=1," "$work/bitwell.out")" -eq 2 ] \
+	# The view saw refs in the last two drops only: one, then four.
+	[ "$(grep -oE "entry +refs, type='RREF', c=[0-9]+," "$work/bitwell.out" \
+		| grep -oE "c=[0-9]+" | tr '\n' ' ')" = "c=1 c=4 " ] \
 		|| fail "dropped: $(cat "$work/bitwell.out")"
 }
 
