@@ -384,7 +384,9 @@ moved_right() {
 # thresholds, then over to the Drop window, and lets go there.
 drag() {
 	local x=$1 y=$2 step
-	local -a moves=(mousemove "$x" "$y" mousedown 1)
+	# Paced as a hand would: a busy toolkit must see the press before the moves, and the target's
+	# answer must reach the source before the release, or the source gives up the drop.
+	local -a moves=(mousemove "$x" "$y" sleep 0.2 mousedown 1 sleep 0.2)
 	for step in 2 4 6 8 10 14 18 24 30; do
 		moves+=(sleep 0.03 mousemove $((x + step)) $((y + step)))
 	done
@@ -394,7 +396,7 @@ drag() {
 	done
 	# Sources look at the target under the pointer as it stops: a few more moves on it.
 	moves+=(sleep 0.05 mousemove $((drop_x + 1)) "$drop_y" sleep 0.05 mousemove "$drop_x" "$drop_y")
-	moves+=(sleep 0.1 mouseup 1)
+	moves+=(sleep 0.5 mouseup 1)
 	xdotool "${moves[@]}"
 }
 
