@@ -3,6 +3,7 @@
 # The cases of clients.sh, run inside the D-Bus session as the test user, with the installed
 # tree first in PATH and XDG_DATA_DIRS. WORK is the case's folder, XTOOL the X helper.
 
+case=$2
 work=$WORK
 files=$work/files
 atspi="/usr/bin/python3 $here/atspi.py"
@@ -89,17 +90,10 @@ titles() {
 	done
 }
 
-geometry() {
-	local X Y WIDTH HEIGHT WINDOW SCREEN
-	eval "$(xdotool getwindowgeometry --shell "$1")"
-	win_x=$X win_y=$Y win_w=$WIDTH win_h=$HEIGHT
-}
-
-# window_of PID: waits for PID's first visible window; sets win and its geometry. (A search
-# fails now and then when a window goes while it runs: it is simply run again.)
+# window_of PID: waits for PID's first visible window; sets win. (A search fails now and then
+# when a window goes while it runs: it is simply run again.)
 window_of() {
 	within 30 window_of_now "$1" || fail "process $1 shows no window"
-	geometry "$win"
 }
 
 window_of_now() {
@@ -107,12 +101,10 @@ window_of_now() {
 	[ -n "$win" ]
 }
 
+# place ID X Y WIDTH HEIGHT: asks the window manager; callers wait for the result.
 place() {
-	xdotool windowsize --sync "$1" "$4" "$5" windowmove --sync "$1" "$2" "$3" 2>/dev/null \
-		|| xdotool windowmove "$1" "$2" "$3"
+	xdotool windowsize "$1" "$4" "$5" windowmove "$1" "$2" "$3"
 }
-
-case=$2
 
 # Where things are in a permissions window, from the top-left corner of its inside: the owner's
 # execute box and "Set".
@@ -149,7 +141,8 @@ start_file_manager() {
 moved_to_corner() {
 	inside "$fm_win"
 	fm_x=$win_x fm_y=$win_y fm_w=$win_w fm_h=$win_h
-	[ "$fm_x" -lt 40 ] && [ "$fm_y" -lt 60 ]
+	# Sizes differ by the frames the toolkits draw themselves.
+	[ "$fm_x" -lt 40 ] && [ "$fm_y" -lt 60 ] && [ "$fm_w" -ge 600 ] && [ "$fm_h" -ge 440 ]
 }
 
 stop_file_manager() {
@@ -322,7 +315,8 @@ case_nautilus_script() {
 }
 
 # Without gvfs's daemons Nautilus loads a folder sooner; with a fresh home it still takes up to
-# half a minute here, before its items show.
+# half a minute here, before its items show. GTK 4 gives positions inside the window, which at
+# the screen's top left corner are the screen's.
 nautilus_environment() {
 	export GIO_USE_VFS=local ATSPI_SECONDS=60
 	item_role="table cell"
