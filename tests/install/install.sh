@@ -173,6 +173,8 @@ case_onscreen() {
 
 	# The per-user ones, from a home of their own.
 	export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config"
+	# Where the file managers would not find the installed entries: the user gets all of them.
+	export XDG_DATA_DIRS="$work/none"
 	mkdir -p "$HOME"
 	bitgate-user-actions install || fail "bitgate-user-actions install"
 	local uris="" name
@@ -190,9 +192,16 @@ case_onscreen() {
 		children+=($host_pid)
 		expect_windows "the ${script##*:} script"
 	done
+	# Ours only: the user's file starts from the system's actions, which may be anything.
 	local command
-	command=$(sed -n 's:.*<command>\(.*\)</command>.*:\1:p' "$XDG_CONFIG_HOME/Thunar/uca.xml" \
-		| sed -e 's/&lt;/</g' -e 's/&gt;/>/g' -e 's/&amp;/\&/g')
+	command=$(awk '
+		/<action>/ { command = ""; ours = 0 }
+		/<unique-id>bitgate-permissions<\/unique-id>/ { ours = 1 }
+		/<command>/ { command = $0 }
+		/<\/action>/ && ours { print command; exit }
+	' "$XDG_CONFIG_HOME/Thunar/uca.xml" | sed -e 's:.*<command>\(.*\)</command>.*:\1:' \
+		-e 's/&lt;/</g' -e 's/&gt;/>/g' -e 's/&amp;/\&/g')
+	[ -n "$command" ] || fail "no Thunar action: $(cat "$XDG_CONFIG_HOME/Thunar/uca.xml")"
 	start host /bin/sh -c "$(expand "$command" shell_quote)"
 	expect_windows "the Thunar action"
 	run_command_line "$(expand "$(exec_line "$XDG_DATA_HOME/kio/servicemenus/bitgate-permissions.desktop")" shell_quote)"
@@ -203,6 +212,7 @@ case_onscreen() {
 case_user_actions() {
 	install_tree
 	export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config"
+	export XDG_DATA_DIRS="$work/none"
 	local uca="$XDG_CONFIG_HOME/Thunar/uca.xml"
 	mkdir -p "$(dirname "$uca")"
 	cat >"$uca" <<'XML'
@@ -233,6 +243,16 @@ XML
 	done
 	[ -x "$XDG_DATA_HOME/kio/servicemenus/bitgate-permissions.desktop" ] \
 		|| fail "the Dolphin menu is not executable"
+
+	# Where Nemo and Dolphin find the installed entries, a user's own would show twice (Nemo)
+	# or hide the installed one (Dolphin): installing again takes them out.
+	XDG_DATA_DIRS="$work/none:$prefix/share" "$tool" install || fail "install beside the tree"
+	[ -e "$XDG_DATA_HOME/nemo/scripts/Edit Permissions" ] && fail "a Nemo script beside the action"
+	[ -e "$XDG_DATA_HOME/kio/servicemenus/bitgate-permissions.desktop" ] \
+		&& fail "a Dolphin menu hiding the installed one"
+	for script in "$XDG_DATA_HOME/nautilus/scripts" "$XDG_CONFIG_HOME/caja/scripts"; do
+		[ -x "$script/Edit Permissions" ] || fail "no script in $script beside the tree"
+	done
 
 	"$tool" remove || fail "remove"
 	grep -q bitgate-permissions "$uca" && fail "our action stayed: $(cat "$uca")"

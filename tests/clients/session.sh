@@ -1,0 +1,484 @@
+# Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
+#
+# The cases of clients.sh, run inside the D-Bus session as the test user, with the installed
+# tree first in PATH and XDG_DATA_DIRS. WORK is the case's folder, XTOOL the X helper.
+
+case=$2
+work=$WORK
+files=$work/files
+atspi="/usr/bin/python3 $here/atspi.py"
+children=()
+finish_session() {
+	for child in "${children[@]}"; do
+		kill "$child" 2>/dev/null
+	done
+}
+trap finish_session EXIT
+
+fail() {
+	echo "FAIL: $*" >&2
+	# The screen as it was, to tell why.
+	import -window root "$work/screen.png" 2>/dev/null
+	for log in "$work"/*.err "$work"/bitwell.out; do
+		[ -s "$log" ] && { echo "--- $(basename "$log"):"; tail -n 15 "$log"; } >&2
+	done
+	exit 1
+}
+
+# start NAME COMMAND...: runs COMMAND in the background, output in $work/NAME.out/.err.
+start() {
+	local name=$1
+	shift
+	"$@" >"$work/$name.out" 2>"$work/$name.err" &
+	children+=($!)
+	eval "${name}_pid=$!"
+}
+
+# until_true SECONDS WHAT COMMAND...: runs COMMAND until it succeeds, failing after SECONDS.
+until_true() {
+	local seconds=$1 what=$2
+	shift 2
+	within "$seconds" "$@" || fail "$what"
+}
+
+# within SECONDS COMMAND...: runs COMMAND until it succeeds; false if it didn't in SECONDS.
+within() {
+	local deadline=$((SECONDS + $1))
+	shift
+	until "$@"; do
+		[ $SECONDS -le $deadline ] || return 1
+		sleep 0.05
+	done
+}
+
+has_window_manager() {
+	xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+
+start_window_manager() {
+	start openbox openbox --sm-disable
+	until_true 15 "openbox did not start" has_window_manager
+}
+
+# window TITLE: waits for a visible window titled TITLE; sets win and its inside on the screen,
+# win_x, win_y, win_w, win_h.
+window() {
+	local deadline=$((SECONDS + 30))
+	until titled "$1"; do
+		[ $SECONDS -le $deadline ] || fail "no window \"$1\"; there are: $(titles)"
+		sleep 0.05
+	done
+	inside "$win"
+}
+
+titled() {
+	local id
+	win=
+	for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+		if [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ]; then
+			win=$id
+			return 0
+		fi
+	done
+	return 1
+}
+
+titles() {
+	local id
+	for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+		printf '"%s" ' "$(xdotool getwindowname "$id")"
+	done
+}
+
+# window_of PID: waits for PID's first visible window; sets win. (A search fails now and then
+# when a window goes while it runs: it is simply run again.)
+window_of() {
+	within 30 window_of_now "$1" || fail "process $1 shows no window"
+}
+
+window_of_now() {
+	win=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -n 1)
+	[ -n "$win" ]
+}
+
+# place ID X Y WIDTH HEIGHT: asks the window manager; callers wait for the result.
+place() {
+	xdotool windowsize "$1" "$4" "$5" windowmove "$1" "$2" "$3"
+}
+
+# Where things are in a permissions window, from the top-left corner of its inside: the owner's
+# execute box and "Set".
+owner_x_box=(21 85)
+set_button=(211 119)
+
+# The selections: one file; two files; one folder. Each lies alone in a folder of its own, so
+# that "select all" selects it and nothing else. The names hold a space, '%' (also as a
+# sequence that would decode), '#' and non-ASCII letters.
+one_file="a b%#é.txt"
+two_files=("c d#1" "e%20f ünï")
+a_folder="g h%#é dir"
+make_selections() {
+	mkdir -p "$files/one" "$files/two" "$files/folder/$a_folder"
+	echo data >"$files/one/$one_file"
+	for name in "${two_files[@]}"; do
+		echo data >"$files/two/$name"
+	done
+	chmod 644 "$files/one/$one_file" "$files/two/"*
+}
+
+# start_file_manager FOLDER COMMAND...: starts the file manager on FOLDER, at the top left;
+# sets fm_pid and fm_win with its geometry fm_x, fm_y, fm_w, fm_h.
+start_file_manager() {
+	local folder=$1
+	shift
+	start fm "$@" "$folder"
+	window_of "$fm_pid"
+	fm_win=$win
+	place "$fm_win" 0 0 700 520
+	until_true 10 "the file manager's window did not move" moved_to_corner
+}
+
+moved_to_corner() {
+	inside "$fm_win"
+	fm_x=$win_x fm_y=$win_y fm_w=$win_w fm_h=$win_h
+	# Sizes differ by the frames the toolkits draw themselves.
+	[ "$fm_x" -lt 40 ] && [ "$fm_y" -lt 60 ] && [ "$fm_w" -ge 600 ] && [ "$fm_h" -ge 440 ]
+}
+
+stop_file_manager() {
+	kill "$fm_pid" 2>/dev/null
+	until_true 10 "the file manager did not quit" gone "$fm_pid"
+}
+
+gone() {
+	! kill -0 "$1" 2>/dev/null
+}
+
+# inside ID: the window's inside on the screen, whatever frame the window manager put around
+# it: win_x, win_y, win_w, win_h.
+inside() {
+	local info
+	info=$(xwininfo -id "$1") || return 1
+	win_x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+	win_y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+	win_w=$(sed -n 's/.*Width: *//p' <<<"$info")
+	win_h=$(sed -n 's/.*Height: *//p' <<<"$info")
+}
+
+# loaded NAME: where the file manager shows its items in the accessibility tree (item_role),
+# waits for NAME's; sets item_x, item_y to its centre. Pressing keys before a folder is loaded
+# can stop Nautilus loading it.
+item_role=
+loaded() {
+	[ -n "$item_role" ] || return 0
+	local x y w h
+	read -r x y w h < <($atspi extents "$fm_pid" "$item_role" "$1") || fail "no item \"$1\""
+	[ -n "$h" ] || fail "no item \"$1\""
+	item_x=$((x + w / 2)) item_y=$((y + h / 2)) item_label_y=$((y + h - 12))
+}
+
+# Qt's context menus are not in the accessibility tree: there, the menu is worked with the
+# keys in menu_keys, which go up from its bottom to the entry.
+menu_keys=()
+
+# context_menu ITEM: selects everything in the view and opens the context menu with the
+# keyboard, until ITEM shows in it (the folder may still be loading at first).
+context_menu() {
+	local deadline=$((SECONDS + 40)) before
+	while true; do
+		before=$(popups)
+		# A click on the view's empty lower right gives it the keyboard.
+		xdotool mousemove $((fm_x + fm_w - 30)) $((fm_y + fm_h - 60)) click 1 \
+			key ctrl+a key Menu
+		if [ ${#menu_keys[@]} -gt 0 ]; then
+			within 3 more_popups "$before" && return
+		else
+			$atspi wait "$fm_pid" "$1" 3 && return
+		fi
+		# The next click closes the menu (no Escape: Nautilus stops loading the folder).
+		[ $SECONDS -le $deadline ] || fail "no \"$1\" in the context menu"
+	done
+}
+
+popups() {
+	xdotool search --onlyvisible --pid "$fm_pid" 2>/dev/null | wc -l
+}
+
+more_popups() {
+	[ "$(popups)" -gt "$1" ]
+}
+
+# menu_path ITEM...: activates each menu item in turn through the accessibility tree, or with
+# menu_keys.
+menu_path() {
+	local item
+	if [ ${#menu_keys[@]} -gt 0 ]; then
+		xdotool key --delay 60 "${menu_keys[@]}"
+		return
+	fi
+	for item in "$@"; do
+		$atspi activate "$fm_pid" "$item" || fail "could not activate \"$item\""
+	done
+}
+
+# windows NAME...: the permissions windows for NAME... open; wins holds their ids.
+windows() {
+	local name
+	wins=()
+	for name in "$@"; do
+		window "$name"
+		wins+=("$win")
+	done
+}
+
+close_windows() {
+	local id
+	for id in "${wins[@]}"; do
+		"$XTOOL" close "$id"
+	done
+	for id in "${wins[@]}"; do
+		until_true 10 "window $id stayed" window_gone "$id"
+	done
+}
+
+window_gone() {
+	! xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'
+}
+
+# set_owner_execute ID FILE: ticks the owner's execute box in ID, presses "Set", and FILE
+# becomes 744.
+set_owner_execute() {
+	inside "$1"
+	xdotool mousemove $((win_x + owner_x_box[0])) $((win_y + owner_x_box[1])) click 1 \
+		mousemove $((win_x + set_button[0])) $((win_y + set_button[1])) click 1
+	until_true 10 "$2 has mode $(stat -c %a "$2"), not 744" mode_is "$2" 744
+}
+
+mode_is() {
+	[ "$(stat -c %a "$1")" = "$2" ]
+}
+
+# entry MENU_ITEM... -- COMMAND...: with each selection, the file manager (COMMAND) shows the
+# entry, reached through MENU_ITEM..., and it opens the selection's windows; with one file,
+# "Set" changes it.
+entry() {
+	local -a path=()
+	while [ "$1" != -- ]; do
+		path+=("$1")
+		shift
+	done
+	shift
+	start_window_manager
+	make_selections
+
+	start_file_manager "$files/one" "$@"
+	loaded "$one_file"
+	context_menu "${path[0]}"
+	menu_path "${path[@]}"
+	windows "$one_file"
+	set_owner_execute "${wins[0]}" "$files/one/$one_file"
+	close_windows
+	stop_file_manager
+
+	start_file_manager "$files/two" "$@"
+	loaded "${two_files[0]}"
+	context_menu "${path[0]}"
+	menu_path "${path[@]}"
+	windows "${two_files[@]}"
+	close_windows
+	stop_file_manager
+
+	start_file_manager "$files/folder" "$@"
+	loaded "$a_folder"
+	context_menu "${path[0]}"
+	menu_path "${path[@]}"
+	windows "$a_folder"
+	close_windows
+	stop_file_manager
+	echo ok
+}
+
+user_actions() {
+	bitgate-user-actions install >"$work/user-actions.out" 2>&1 \
+		|| fail "bitgate-user-actions: $(cat "$work/user-actions.out")"
+}
+
+case_thunar_action() {
+	user_actions
+	entry "Edit Permissions" -- thunar
+}
+
+case_nautilus_script() {
+	nautilus_environment
+	user_actions
+	entry "Scripts" "Edit Permissions" -- nautilus --new-window
+}
+
+# Without gvfs's daemons Nautilus loads a folder sooner; with a fresh home it still takes up to
+# half a minute here, before its items show. GTK 4 gives positions inside the window, which at
+# the screen's top left corner are the screen's.
+nautilus_environment() {
+	export GIO_USE_VFS=local ATSPI_SECONDS=60
+	item_role="table cell"
+}
+
+case_nemo_action() {
+	user_actions
+	[ -e "$HOME/.local/share/nemo/scripts/Edit Permissions" ] \
+		&& fail "a Nemo script beside the installed action"
+	entry "Edit Permissions" -- nemo
+}
+
+case_caja_action() {
+	entry "Caja-Actions actions" "Edit Permissions" -- caja --no-desktop
+}
+
+case_caja_script() {
+	user_actions
+	entry "Scripts" "Edit Permissions" -- caja --no-desktop
+}
+
+case_dolphin_servicemenu() {
+	item_role="table cell"
+	menu_keys=(Up Up Return)
+	entry "Edit Permissions" -- dolphin
+}
+
+case_pcmanfm_action() {
+	item_role="list item"
+	menu_keys=(Up Up Up Return)
+	entry "Edit Permissions" -- pcmanfm-qt
+}
+
+# start_bitwell: Bitwell from the installed tree, its "Drop" window on the right, away from the
+# file manager's; sets drop_x, drop_y (its centre).
+start_bitwell() {
+	start bitwell Bitwell
+	local deadline=$((SECONDS + 30))
+	until titled Drop; do
+		if ! kill -0 "$bitwell_pid" 2>/dev/null; then
+			wait "$bitwell_pid"
+			fail "Bitwell exited with status $? before its window showed"
+		fi
+		[ $SECONDS -le $deadline ] || fail "no Drop window; there are: $(titles)"
+		sleep 0.05
+	done
+	local drop=$win
+	xdotool windowmove "$drop" 900 300
+	until_true 10 "the Drop window did not move" moved_right "$drop"
+}
+
+moved_right() {
+	inside "$1"
+	drop_x=$((win_x + win_w / 2)) drop_y=$((win_y + win_h / 2))
+	[ "$win_x" -ge 800 ]
+}
+
+# drag X Y: presses the pointer's button at X,Y, moves in small steps past the toolkits' drag
+# thresholds, then over to the Drop window, and lets go there.
+drag() {
+	local x=$1 y=$2 step
+	# Paced as a hand would: a busy toolkit must see the press before the moves, and the target's
+	# answer must reach the source before the release, or the source gives up the drop.
+	local -a moves=(mousemove "$x" "$y" sleep 0.2 mousedown 1 sleep 0.2)
+	for step in 2 4 6 8 10 14 18 24 30; do
+		moves+=(sleep 0.03 mousemove $((x + step)) $((y + step)))
+	done
+	x=$((x + 30)) y=$((y + 30))
+	for step in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do
+		moves+=(sleep 0.03 mousemove $((x + (drop_x - x) * step / 20)) $((y + (drop_y - y) * step / 20)))
+	done
+	# Sources look at the target under the pointer as it stops: a few more moves on it.
+	moves+=(sleep 0.05 mousemove $((drop_x + 1)) "$drop_y" sleep 0.05 mousemove "$drop_x" "$drop_y")
+	moves+=(sleep 0.5 mouseup 1)
+	xdotool "${moves[@]}"
+}
+
+# drop_case X_OFFSET Y_OFFSET -- COMMAND...: the file manager (COMMAND) shows a folder with one
+# file; the file dragged from it onto Bitwell's "Drop" window gets its window, and "Set" there
+# changes it. Where the file manager shows no items in the accessibility tree, the item lies
+# at X_OFFSET, Y_OFFSET from the corner of its pane "Icon view".
+drop_case() {
+	local dx=$1 dy=$2
+	shift 3
+	start_window_manager
+	make_selections
+	start_bitwell
+	start_file_manager "$files/one" "$@"
+	if [ -n "$item_role" ]; then
+		loaded "$one_file"
+	else
+		local x y w h
+		read -r x y w h < <($atspi extents "$fm_pid" "directory pane" "Icon view") \
+			|| fail "no icon view"
+		item_x=$((x + dx)) item_y=$((y + dy))
+	fi
+	[ -n "${drag_from_label-}" ] && item_y=$item_label_y
+	drag "$item_x" "$item_y"
+	windows "$one_file"
+	set_owner_execute "${wins[0]}" "$files/one/$one_file"
+	close_windows
+	echo ok
+}
+
+case_thunar_drag() {
+	drop_case 40 40 -- thunar
+}
+
+case_nautilus_drag() {
+	nautilus_environment
+	drop_case 0 0 -- nautilus --new-window
+}
+
+case_dolphin_drag() {
+	item_role="table cell"
+	# Without an icon theme Dolphin draws no icon: only the name can be taken.
+	drag_from_label=1
+	drop_case 0 0 -- dolphin
+}
+
+case_pcmanfm_drag() {
+	item_role="list item"
+	drop_case 0 0 -- pcmanfm-qt
+}
+
+# open_with MENU_ITEM BUTTON -- COMMAND...: the file manager's "Open With" dialog, from its
+# context menu's MENU_ITEM, offers Bitwell; chosen, and the dialog's BUTTON pressed, Bitwell
+# opens the file's window, where "Set" changes it. Where the dialog's list shows no rows in the
+# accessibility tree (BUTTON empty), Bitwell is chosen by typing its name into the list and
+# pressing Return.
+open_with() {
+	local item=$1 button=$2
+	shift 3
+	start_window_manager
+	make_selections
+	start_file_manager "$files/one" "$@"
+	loaded "$one_file"
+	context_menu "$item"
+	menu_path "$item"
+	if [ -n "$button" ]; then
+		local x y w h
+		read -r x y w h < <($atspi extents "$fm_pid" "*" Bitwell) || fail "Bitwell is not offered"
+		[ -n "$h" ] || fail "Bitwell is not offered"
+		xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
+		$atspi activate "$fm_pid" "$button" || fail "no button \"$button\""
+	else
+		$atspi extents "$fm_pid" dialog "Open File" >/dev/null || fail "no dialog"
+		xdotool type --delay 50 Bitwell
+		xdotool key Return
+	fi
+	windows "$one_file"
+	set_owner_execute "${wins[0]}" "$files/one/$one_file"
+	close_windows
+	echo ok
+}
+
+case_thunar_open_with() {
+	open_with "Open With Other Application..." Open -- thunar
+}
+
+case_nautilus_open_with() {
+	nautilus_environment
+	open_with "Open With…" "" -- nautilus --new-window
+}
+
