@@ -269,7 +269,7 @@ def case_bitwell(programs, work):
 	answer = subprocess.run([os.environ["XTOOL"], "drop", drop, str(x + 60), str(y + 20),
 		"text/uri-list", os.path.join(work, "list")], capture_output=True, text=True,
 		timeout=DEADLINE).stdout
-	if answer.strip() != "finished":
+	if "finished" not in answer.split("\n"):
 		raise Failure("the drop was not finished: %s" % answer)
 	wait_for('the label saying "one"', lambda: label.name == "one")
 	print(describe(frame))
