@@ -287,6 +287,17 @@ TEST_F(NodeTest, UnprivilegedUserIsRefusedAWrite)
 	if (geteuid() != 0)
 		GTEST_SKIP() << "needs root to prepare a file another user may not change";
 
+	pid_t probe;
+	const char* probeArguments[] = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+		"test", "-x", STORAGE_PERMISSION_WRITER, NULL};
+	int probeStatus = 0;
+	ASSERT_EQ(posix_spawnp(&probe, "setpriv", NULL, NULL, const_cast<char* const*>(probeArguments),
+		environ), 0);
+	ASSERT_EQ(waitpid(probe, &probeStatus, 0), probe);
+	if (!WIFEXITED(probeStatus) || WEXITSTATUS(probeStatus) != 0)
+		GTEST_SKIP() << "the unprivileged user can't reach " << STORAGE_PERMISSION_WRITER
+			<< ": a folder above the build is closed to other users";
+
 	// The other user must be able to reach the file, not change it.
 	ASSERT_EQ(chmod(fFolder.Path().c_str(), 0755), 0);
 	ASSERT_TRUE(fFolder.MakeFile("owned", 0644));
