@@ -228,9 +228,15 @@ case_drop_text() {
 		dpi $dpi
 		start bitwell "$BITWELL"
 		window Drop
-		shoot "scale-drop-text-$dpi"
-		read -r ink_w ink_h ink_x ink_y < <(ink "$SHOTS/scale-drop-text-$dpi.png")
-		[ -n "$ink_y" ] || fail "no text in the drop window at $dpi dpi"
+		# The window may be mapped before its text is drawn: look until there is ink.
+		local deadline=$((SECONDS + 10))
+		while true; do
+			shoot "scale-drop-text-$dpi"
+			read -r ink_w ink_h ink_x ink_y < <(ink "$SHOTS/scale-drop-text-$dpi.png" 2>/dev/null)
+			[ -n "$ink_w" ] && [ "$ink_w" -gt 0 ] && break
+			[ $SECONDS -le $deadline ] || fail "no text in the drop window at $dpi dpi"
+			sleep 0.05
+		done
 		[ "$ink_x" -gt 0 ] && [ "$ink_y" -gt 0 ] && [ $((ink_x + ink_w)) -lt "$win_w" ] \
 			&& [ $((ink_y + ink_h)) -lt "$win_h" ] \
 			|| fail "at $dpi dpi the text (${ink_w}x$ink_h+$ink_x+$ink_y) reaches an edge of $win_w x $win_h"
