@@ -28,6 +28,7 @@
 #include <accessibility/AccessibleDisplay.h>
 #include <display/ButtonWidget.h>
 #include <display/CheckBoxWidget.h>
+#include <display/DisplayOpening.h>
 #include <display/ScaledFrames.h>
 #include <display/UriList.h>
 #include <display/XdndTarget.h>
@@ -483,7 +484,7 @@ FltkDisplay::FltkDisplay(void* xDisplay)
 			// can post.
 			Fl::lock();
 			Fl::awake(&noop, NULL);
-			fl_open_display(static_cast<Display*>(xDisplay));
+			open_fltk_display(static_cast<Display*>(xDisplay));
 			fScale = DisplayScale::FromDpi(XGetDefault(fl_display, "Xft", "dpi"));
 			Fl::scheme("gtk+");
 			// Bold text is set in a face with the metrics of the platform's own bold font, so
