@@ -493,9 +493,6 @@ FltkDisplay::FltkDisplay(void* xDisplay)
 			Fl::set_font(FL_HELVETICA_BOLD, "BLiberation Sans");
 			static std::string sClass = program_name();
 			Fl_Window::default_xclass(sClass.c_str());
-			int x, y, w, h;
-			Fl::screen_xywh(x, y, w, h, 0);
-			fScreen = fScale.LogicalFrame(x, y, w, h);
 			fAccessible = AccessibleDisplay::Start(sClass.c_str());
 			ready = true;
 			// Under the lock: the waiting constructor returns, and its condition goes, as soon
@@ -723,7 +720,27 @@ FltkDisplay::GetFontHeight(const font_spec& font, float* ascent, float* descent,
 BRect
 FltkDisplay::ScreenFrame()
 {
-	return fScreen;
+	// Asked for when needed (an alert centres itself), not at the opening: finding the screens
+	// takes three round trips that no first window needs.
+	{
+		std::lock_guard<std::mutex> guard(fMetricsLock);
+		if (fScreenKnown)
+			return fScreen;
+	}
+	BRect screen;
+	bool answered = false;
+	_Call([&] {
+		int x, y, w, h;
+		Fl::screen_xywh(x, y, w, h, 0);
+		screen = fScale.LogicalFrame(x, y, w, h);
+		answered = true;
+	});
+	std::lock_guard<std::mutex> guard(fMetricsLock);
+	if (answered) {
+		fScreen = screen;
+		fScreenKnown = true;
+	}
+	return screen;
 }
 
 

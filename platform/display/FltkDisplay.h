@@ -83,6 +83,7 @@ private:
 	std::map<std::pair<int, std::string>, float> fWidths;
 	std::map<int, std::pair<float, float>> fHeights;
 	BRect fScreen;
+	bool fScreenKnown = false;
 
 	std::map<display_id, std::unique_ptr<window_record>> fWindows;
 	// The accessibility layer, where it runs; the display thread's own.

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <new>
+#include <vector>
 
 #include <Errors.h>
 
@@ -149,10 +150,11 @@ elf_resource_offset(int fd, uint64 fileSize, uint64 minimumAlignment, off_t* _of
 		if (tableEnd > fileSize)
 			return B_BAD_DATA;
 		end = std::max(end, tableEnd);
-		for (int i = 0; i < header.e_phnum; i++) {
-			Phdr program;
-			if (!read_at(fd, &program, sizeof(program), header.e_phoff + i * sizeof(program)))
-				return B_BAD_DATA;
+		// Each table in one read: an executable reads its own at every start.
+		std::vector<Phdr> table(header.e_phnum);
+		if (!read_at(fd, table.data(), table.size() * sizeof(Phdr), header.e_phoff))
+			return B_BAD_DATA;
+		for (const Phdr& program : table) {
 			if (program.p_type == PT_NULL)
 				continue;
 			end = std::max(end, uint64(program.p_offset) + program.p_filesz);
@@ -166,10 +168,10 @@ elf_resource_offset(int fd, uint64 fileSize, uint64 minimumAlignment, off_t* _of
 		if (tableEnd > fileSize)
 			return B_BAD_DATA;
 		end = std::max(end, tableEnd);
-		for (int i = 0; i < header.e_shnum; i++) {
-			Shdr section;
-			if (!read_at(fd, &section, sizeof(section), header.e_shoff + i * sizeof(section)))
-				return B_BAD_DATA;
+		std::vector<Shdr> table(header.e_shnum);
+		if (!read_at(fd, table.data(), table.size() * sizeof(Shdr), header.e_shoff))
+			return B_BAD_DATA;
+		for (const Shdr& section : table) {
 			if (section.sh_type == SHT_NULL || section.sh_type == SHT_NOBITS)
 				continue;
 			end = std::max(end, uint64(section.sh_offset) + section.sh_size);
@@ -350,11 +352,17 @@ find_resource_area(int fd, off_t* _offset)
 	// Only little-endian images, as on x86.
 	if (ident[EI_DATA] != ELFDATA2LSB)
 		return B_BAD_TYPE;
-	if (ident[EI_CLASS] == ELFCLASS64)
-		return elf_resource_offset<Elf64_Ehdr, Elf64_Phdr, Elf64_Shdr>(fd, fileSize, 8, _offset);
-	if (ident[EI_CLASS] == ELFCLASS32) {
-		return elf_resource_offset<Elf32_Ehdr, Elf32_Phdr, Elf32_Shdr>(fd, fileSize,
-			kELFMinResourceAlignment, _offset);
+	try {
+		if (ident[EI_CLASS] == ELFCLASS64) {
+			return elf_resource_offset<Elf64_Ehdr, Elf64_Phdr, Elf64_Shdr>(fd, fileSize, 8,
+				_offset);
+		}
+		if (ident[EI_CLASS] == ELFCLASS32) {
+			return elf_resource_offset<Elf32_Ehdr, Elf32_Phdr, Elf32_Shdr>(fd, fileSize,
+				kELFMinResourceAlignment, _offset);
+		}
+	} catch (const std::bad_alloc&) {
+		return B_NO_MEMORY;
 	}
 	return B_BAD_TYPE;
 }

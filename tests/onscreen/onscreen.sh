@@ -181,6 +181,13 @@ case_alert() {
 	start host "$HOST" "$ADDON" "$work/missing"
 	window "Bitgate Error"
 	grep -q "Woah" <(xdotool getwindowname "$win") && fail "the title is the text"
+	# Centred across the screen, a third of the way down.
+	local screen_w screen_h
+	read -r screen_w screen_h < <(xdpyinfo | awk '/dimensions:/ { sub("x", " ", $2); print $2 }')
+	[ $((2 * win_x + win_w - screen_w)) -ge -3 ] && [ $((2 * win_x + win_w - screen_w)) -le 3 ] \
+		|| fail "the alert is at x $win_x, $win_w wide, on a screen $screen_w wide"
+	[ $((3 * win_y + win_h - screen_h)) -ge -4 ] && [ $((3 * win_y + win_h - screen_h)) -le 4 ] \
+		|| fail "the alert is at y $win_y, $win_h high, on a screen $screen_h high"
 	shoot alert
 	keys Return
 	exited_well "$host_pid"
