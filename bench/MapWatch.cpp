@@ -131,10 +131,12 @@ main(int argc, char** argv)
 	XSelectInput(display, root, SubstructureNotifyMask);
 	XSync(display, False);
 
-	// The program's own output would only get in the way of the figures.
+	// The program's own output (xmessage warns of missing charsets at every start) would only
+	// get in the way of the figures.
 	posix_spawn_file_actions_t actions;
 	posix_spawn_file_actions_init(&actions);
 	posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+	posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
 	posix_spawn_file_actions_addclose(&actions, ConnectionNumber(display));
 
 	auto start = clock_type::now();
