@@ -7,13 +7,9 @@ case=$2
 work=$WORK
 files=$work/files
 atspi="/usr/bin/python3 $here/atspi.py"
-children=()
-finish_session() {
-	for child in "${children[@]}"; do
-		kill "$child" 2>/dev/null
-	done
-}
-trap finish_session EXIT
+# shellcheck source=../lib/helpers.sh
+source "$here/../lib/helpers.sh"
+trap stop_children EXIT
 
 fail() {
 	echo "FAIL: $*" >&2
@@ -23,32 +19,6 @@ fail() {
 		[ -s "$log" ] && { echo "--- $(basename "$log"):"; tail -n 15 "$log"; } >&2
 	done
 	exit 1
-}
-
-# start NAME COMMAND...: runs COMMAND in the background, output in $work/NAME.out/.err.
-start() {
-	local name=$1
-	shift
-	"$@" >"$work/$name.out" 2>"$work/$name.err" &
-	children+=($!)
-	eval "${name}_pid=$!"
-}
-
-# until_true SECONDS WHAT COMMAND...: runs COMMAND until it succeeds, failing after SECONDS.
-until_true() {
-	local seconds=$1 what=$2
-	shift 2
-	within "$seconds" "$@" || fail "$what"
-}
-
-# within SECONDS COMMAND...: runs COMMAND until it succeeds; false if it didn't in SECONDS.
-within() {
-	local deadline=$((SECONDS + $1))
-	shift
-	until "$@"; do
-		[ $SECONDS -le $deadline ] || return 1
-		sleep 0.05
-	done
 }
 
 has_window_manager() {

@@ -7,24 +7,15 @@
 
 set -u
 
+# shellcheck source=../lib/helpers.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/helpers.sh"
+
 work=$(mktemp -d)
-children=()
 cleanup() {
-	for child in "${children[@]}"; do
-		kill "$child" 2>/dev/null
-	done
+	stop_children
 	rm -rf "$work"
 }
 trap cleanup EXIT
-
-fail() {
-	echo "FAIL: $*" >&2
-	# What the programs said, to tell why.
-	for log in "$work"/*.err; do
-		[ -s "$log" ] && { echo "--- $(basename "$log"):"; tail -n 20 "$log"; } >&2
-	done
-	exit 1
-}
 
 # Where things are in a permissions window, from its top-left corner: the check boxes' columns
 # (owner, group, other) and rows (read, write, execute), and the two buttons, as the layout of
@@ -34,33 +25,6 @@ rows=(39 62 85)
 cancel_x=73
 set_x=211
 buttons_y=119
-
-# start NAME COMMAND...: runs COMMAND in the background, output in $work/NAME.out/.err.
-start() {
-	local name=$1
-	shift
-	"$@" >"$work/$name.out" 2>"$work/$name.err" &
-	children+=($!)
-	eval "${name}_pid=$!"
-}
-
-# finish PID: waits (with a deadline) for PID to exit and sets status.
-finish() {
-	local pid=$1 deadline=$((SECONDS + 15))
-	while kill -0 "$pid" 2>/dev/null; do
-		[ $SECONDS -le $deadline ] || fail "process $pid did not exit"
-		sleep 0.02
-	done
-	wait "$pid"
-	status=$?
-}
-
-# window TITLE: waits for the window; sets win, win_x, win_y, win_w, win_h.
-window() {
-	read -r win win_x win_y win_w win_h < <("$XTOOL" wait-window "$1" 10000) \
-		|| fail "no window \"$1\""
-	[ -n "$win" ] || fail "no window \"$1\""
-}
 
 click() {
 	xdotool mousemove $((win_x + $1)) $((win_y + $2)) click 1
@@ -78,11 +42,6 @@ mode_is() {
 	local mode
 	mode=$(stat -c %a "$1")
 	[ "$mode" = "$2" ] || fail "$1 has mode $mode, not $2"
-}
-
-exited_well() {
-	finish "$1"
-	[ "$status" -eq 0 ] || fail "the host exited with $status: $(cat "$work"/*.err)"
 }
 
 shoot() {

@@ -12,25 +12,17 @@ for tool in Xvfb xrdb; do
 	command -v $tool >/dev/null 2>&1 || { echo "$tool is not installed: skipped"; exit 77; }
 done
 
+# shellcheck source=../lib/helpers.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/helpers.sh"
+
 work=$(mktemp -d)
 server=
-children=()
 cleanup() {
-	for child in "${children[@]}"; do
-		kill "$child" 2>/dev/null
-	done
+	stop_children
 	[ -n "$server" ] && kill "$server" 2>/dev/null && wait "$server" 2>/dev/null
 	rm -rf "$work"
 }
 trap cleanup EXIT
-
-fail() {
-	echo "FAIL: $*" >&2
-	for log in "$work"/*.err; do
-		[ -s "$log" ] && { echo "--- $(basename "$log"):"; tail -n 20 "$log"; } >&2
-	done
-	exit 1
-}
 
 # Resources live in the root window and go when the server resets, which it does when its last
 # client leaves: -noreset keeps them from one program to the next.
@@ -47,36 +39,6 @@ export DISPLAY=":$(cat "$work/display")"
 # dpi N: what a desktop at N/96 sets; programs started afterwards take it.
 dpi() {
 	echo "Xft.dpi: $1" | xrdb -nocpp -override || fail "xrdb could not set Xft.dpi"
-}
-
-start() {
-	local name=$1
-	shift
-	"$@" >"$work/$name.out" 2>"$work/$name.err" &
-	children+=($!)
-	eval "${name}_pid=$!"
-}
-
-finish() {
-	local pid=$1 deadline=$((SECONDS + 15))
-	while kill -0 "$pid" 2>/dev/null; do
-		[ $SECONDS -le $deadline ] || fail "process $pid did not exit"
-		sleep 0.02
-	done
-	wait "$pid"
-	status=$?
-}
-
-exited_well() {
-	finish "$1"
-	[ "$status" -eq 0 ] || fail "$2 exited with $status"
-}
-
-# window TITLE: waits for the window; sets win, win_x, win_y, win_w, win_h (pixels).
-window() {
-	read -r win win_x win_y win_w win_h < <("$XTOOL" wait-window "$1" 10000) \
-		|| fail "no window \"$1\""
-	[ -n "$win" ] || fail "no window \"$1\""
 }
 
 close() {

@@ -3,10 +3,14 @@
 #
 # killed.sh: the host and Bitwell killed (SIGTERM, SIGKILL) while permissions windows are open,
 # one with a box already ticked. No file may change mode on its own, what they printed until
-# then must be in their output, and the next start must open its window and exit normally. The programs come from the environment: HOST, ADDON,
-# BITWELL, XTOOL. Runs on the display in DISPLAY (with-xvfb.sh gives it one).
+# then must be in their output, and the next start must open its window and exit normally. The
+# programs come from the environment: HOST, ADDON, BITWELL, XTOOL. Runs on the display in DISPLAY
+# (with-xvfb.sh gives it one).
 
 set -u
+
+# shellcheck source=../lib/helpers.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/helpers.sh"
 
 work=$(mktemp -d)
 pid=
@@ -16,33 +20,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() {
-	echo "FAIL: $*" >&2
-	[ -f "$work/err" ] && cat "$work/err" >&2
-	exit 1
-}
-
 # The owner's read box and the "Cancel" button, from a window's top-left corner.
 box_x=21
 box_y=39
 cancel_x=73
 buttons_y=119
 
-# window TITLE: waits for the window; sets win, win_x, win_y.
-window() {
-	read -r win win_x win_y _ _ < <("$XTOOL" wait-window "$1" 10000) || fail "no window \"$1\""
-	[ -n "$win" ] || fail "no window \"$1\""
-}
-
 # gone PID: waits (with a deadline) for PID to exit and sets status.
 gone() {
-	local deadline=$((SECONDS + 15))
-	while kill -0 "$1" 2>/dev/null; do
-		[ $SECONDS -le $deadline ] || fail "process $1 did not exit"
-		sleep 0.02
-	done
-	wait "$1"
-	status=$?
+	finish "$1"
 	pid=
 }
 
@@ -54,9 +40,9 @@ modes_are() {
 	done
 }
 
-# start PROGRAM...: starts a program with the two files and waits for the first one's window.
-start() {
-	"$@" "$work/one" "$work/two" >"$work/out" 2>"$work/err" &
+# open_both PROGRAM...: starts a program with the two files and waits for the first one's window.
+open_both() {
+	"$@" "$work/one" "$work/two" >"$work/program.out" 2>"$work/program.err" &
 	pid=$!
 	window one
 }
@@ -75,7 +61,7 @@ echo two >"$work/two"
 chmod 640 "$work/one" "$work/two"
 
 # Through a pipe, each debugging line arrives when it is printed, not when the program ends.
-"$BITWELL" "$work/one" > >(cat >"$work/piped") 2>"$work/err" &
+"$BITWELL" "$work/one" > >(cat >"$work/piped") 2>"$work/program.err" &
 pid=$!
 window one
 said "$work/piped" "^DropView's PrintToStream()"
@@ -85,9 +71,9 @@ gone "$pid"
 for program in host bitwell; do
 	for signal in TERM KILL; do
 		if [ $program = host ]; then
-			start "$HOST" "$ADDON"
+			open_both "$HOST" "$ADDON"
 		else
-			start "$BITWELL"
+			open_both "$BITWELL"
 		fi
 		xdotool mousemove $((win_x + box_x)) $((win_y + box_y)) click 1
 		kill -$signal "$pid"
@@ -97,17 +83,17 @@ for program in host bitwell; do
 		# What it printed before it was killed is in the file.
 		if [ $signal = TERM ]; then
 			if [ $program = host ]; then
-				said "$work/out" "^Hey: _offset was"
+				said "$work/program.out" "^Hey: _offset was"
 			else
-				said "$work/out" "^My PrintToStream():"
-				said "$work/out" "^DropView's PrintToStream()"
+				said "$work/program.out" "^My PrintToStream():"
+				said "$work/program.out" "^DropView's PrintToStream()"
 			fi
 		fi
 	done
 
 	# The next start works as ever: a window, a "Cancel", a normal exit for the host.
 	if [ $program = host ]; then
-		start "$HOST" "$ADDON"
+		open_both "$HOST" "$ADDON"
 		first=$win
 		window two
 		xdotool mousemove $((win_x + cancel_x)) $((win_y + buttons_y)) click 1
@@ -116,7 +102,7 @@ for program in host bitwell; do
 		gone "$pid"
 		[ "$status" -eq 0 ] || fail "the host exited with $status after a restart"
 	else
-		start "$BITWELL"
+		open_both "$BITWELL"
 		xdotool mousemove $((win_x + cancel_x)) $((win_y + buttons_y)) click 1
 		"$XTOOL" wait-gone "$win" 10000 || fail "Bitwell's window stayed after a restart"
 		window Drop

@@ -10,6 +10,9 @@ set -u
 
 [ "$(id -u)" -eq 0 ] || { echo "runs the host as a user of its own, so needs root: skipped"; exit 77; }
 
+# shellcheck source=../lib/helpers.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/helpers.sh"
+
 work=$(mktemp -d)
 pid=
 cleanup() {
@@ -17,18 +20,6 @@ cleanup() {
 	rm -rf "$work"
 }
 trap cleanup EXIT
-
-fail() {
-	echo "FAIL: $*" >&2
-	[ -f "$work/err" ] && cat "$work/err" >&2
-	exit 1
-}
-
-# window TITLE: waits for the window; sets win, win_x, win_y.
-window() {
-	read -r win win_x win_y _ _ < <("$XTOOL" wait-window "$1" 10000) || fail "no window \"$1\""
-	[ -n "$win" ] || fail "no window \"$1\""
-}
 
 items=40
 # A user id nobody else runs as: the limit counts every thread of the user.
@@ -42,7 +33,7 @@ chmod 644 "$work/items"/*
 chown -R "$user:$user" "$work/items"
 
 setpriv --reuid="$user" --regid="$user" --clear-groups prlimit --nproc=12 "$HOST" "$ADDON" \
-	"$work/items"/* >"$work/out" 2>"$work/err" &
+	"$work/items"/* >"$work/host.out" 2>"$work/host.err" &
 pid=$!
 window "Bitgate Error"
 alert=$win
@@ -65,15 +56,8 @@ xdotool mousemove $((win_x + 21)) $((win_y + 39)) click 1
 xdotool mousemove $((win_x + 211)) $((win_y + 119)) click 1
 "$XTOOL" wait-gone "$first" 10000 || fail "item-01 stayed after Set"
 
-deadline=$((SECONDS + 15))
-while kill -0 "$pid" 2>/dev/null; do
-	[ $SECONDS -le $deadline ] || fail "the host did not exit"
-	sleep 0.02
-done
-wait "$pid"
-status=$?
+exited_well "$pid"
 pid=
-[ "$status" -eq 0 ] || fail "the host exited with $status"
 [ "$(stat -c %a "$work/items/item-01")" = 244 ] || fail "item-01 has $(stat -c %a "$work/items/item-01")"
 for file in "$work/items"/item-*; do
 	[ "$file" = "$work/items/item-01" ] && continue
