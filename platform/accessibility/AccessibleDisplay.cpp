@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <memory>
+#include <system_error>
 
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
@@ -91,7 +92,6 @@ AccessibleDisplay::Start(const char* programName)
 	Fl::event_dispatch(&_Dispatch);
 	// Stopped after the display, whose own handler is registered later.
 	atexit(&_Stop);
-	sDisplay->fThread = std::thread([] { sDisplay->_RunBridge(); });
 	return sDisplay;
 #else
 	(void)programName;
@@ -231,18 +231,6 @@ AccessibleDisplay::_PressOnDisplay(void* data)
 void
 AccessibleDisplay::_RunBridge()
 {
-	// Loading the module takes the loader's lock and a share of the processors for tens of
-	// milliseconds, which the program's start-up would feel; there is nothing to show before the
-	// first window anyway, so it waits for the server to have mapped one.
-	{
-		std::unique_lock<std::mutex> guard(fLock);
-		fStateChanged.wait(guard, [this] { return fShown || fQuitting; });
-		if (fQuitting) {
-			fRunning = false;
-			fStateChanged.notify_all();
-			return;
-		}
-	}
 	Dl_info info;
 	std::string path = kModuleName;
 	if (dladdr(reinterpret_cast<void*>(&AccessibleDisplay::Start), &info) != 0
@@ -287,6 +275,8 @@ AccessibleDisplay::_Stop()
 			[self] { return !self->fRunning; });
 	}
 	// A bridge stuck on the bus is left behind rather than holding the process.
+	if (!self->fThread.joinable())
+		return;
 	if (stopped)
 		self->fThread.join();
 	else
@@ -302,10 +292,21 @@ AccessibleDisplay::_Dispatch(int event, Fl_Window* window)
 		return 1;
 	int handled = Fl::handle_(event, window);
 	self->_TrackFocus();
+	// The bridge's thread starts once the server has mapped the first window (FLTK reports the
+	// map as FL_SHOW): the thread, and the module it loads (the loader's lock and a share of the
+	// processors for tens of milliseconds), would otherwise be on the way to that window, and
+	// there is nothing to show before it.
 	if (event == FL_SHOW && window != NULL && window->parent() == NULL && !self->fShown) {
 		std::lock_guard<std::mutex> guard(self->fLock);
 		self->fShown = true;
-		self->fStateChanged.notify_all();
+		if (!self->fQuitting) {
+			try {
+				self->fThread = std::thread([self] { self->_RunBridge(); });
+				self->fRunning = true;
+			} catch (const std::system_error&) {
+				fprintf(stderr, "accessibility: no thread for the accessibility bridge\n");
+			}
+		}
 	}
 	return handled;
 }

@@ -86,7 +86,7 @@ private:
 	std::condition_variable fStateChanged;
 	bool fShown = false;
 	bool fQuitting = false;
-	bool fRunning = true;
+	bool fRunning = false;
 	std::atomic<AccessibilityBridge*> fBridge{nullptr};
 
 	// Under fLock.
