@@ -25,9 +25,13 @@ has_window_manager() {
 	xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
 
+# As long as a window's wait: on a loaded machine openbox once took longer than 15 s to manage
+# the screen, saying nothing.
 start_window_manager() {
 	start openbox openbox --sm-disable
-	until_true 15 "openbox did not start" has_window_manager
+	within 30 has_window_manager && return
+	kill -0 "$openbox_pid" 2>/dev/null && fail "openbox runs but manages no screen after 30 s"
+	fail "openbox ended without managing the screen"
 }
 
 # window TITLE: waits for a visible window titled TITLE; sets win and its inside on the screen,
