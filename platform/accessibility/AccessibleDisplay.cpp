@@ -297,8 +297,8 @@ AccessibleDisplay::_Dispatch(int event, Fl_Window* window)
 	// processors for tens of milliseconds), would otherwise be on the way to that window, and
 	// there is nothing to show before it.
 	if (event == FL_SHOW && window != NULL && window->parent() == NULL && !self->fShown) {
-		std::lock_guard<std::mutex> guard(self->fLock);
 		self->fShown = true;
+		std::lock_guard<std::mutex> guard(self->fLock);
 		if (!self->fQuitting) {
 			try {
 				self->fThread = std::thread([self] { self->_RunBridge(); });

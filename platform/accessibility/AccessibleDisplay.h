@@ -82,8 +82,9 @@ private:
 	std::string fProgramName;
 	std::thread fThread;
 	std::mutex fLock;
-	// The server mapped a window, the process is on its way out, the bridge's thread ended.
+	// The bridge's thread ended.
 	std::condition_variable fStateChanged;
+	// The server mapped a window and the bridge's thread was started: the display thread's own.
 	bool fShown = false;
 	bool fQuitting = false;
 	bool fRunning = false;

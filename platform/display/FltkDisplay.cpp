@@ -724,23 +724,21 @@ FltkDisplay::ScreenFrame()
 	// takes three round trips that no first window needs.
 	{
 		std::lock_guard<std::mutex> guard(fMetricsLock);
-		if (fScreenKnown)
-			return fScreen;
+		if (fScreen)
+			return *fScreen;
 	}
-	BRect screen;
-	bool answered = false;
+	std::optional<BRect> screen;
 	_Call([&] {
 		int x, y, w, h;
 		Fl::screen_xywh(x, y, w, h, 0);
 		screen = fScale.LogicalFrame(x, y, w, h);
-		answered = true;
 	});
+	// A display that stopped answers nothing, and nothing is kept.
+	if (!screen)
+		return BRect();
 	std::lock_guard<std::mutex> guard(fMetricsLock);
-	if (answered) {
-		fScreen = screen;
-		fScreenKnown = true;
-	}
-	return screen;
+	fScreen = screen;
+	return *screen;
 }
 
 

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -82,8 +83,7 @@ private:
 	std::mutex fMetricsLock;
 	std::map<std::pair<int, std::string>, float> fWidths;
 	std::map<int, std::pair<float, float>> fHeights;
-	BRect fScreen;
-	bool fScreenKnown = false;
+	std::optional<BRect> fScreen;
 
 	std::map<display_id, std::unique_ptr<window_record>> fWindows;
 	// The accessibility layer, where it runs; the display thread's own.

@@ -160,13 +160,24 @@ def mode_of(path):
 	return os.stat(path).st_mode & 0o7777
 
 
-def case_permissions(programs, work):
-	path = os.path.join(work, "notes.txt")
+def make_file(work, name, mode=None):
+	path = os.path.join(work, name)
 	with open(path, "w") as file:
 		file.write("data\n")
-	os.chmod(path, 0o640)
+	if mode is not None:
+		os.chmod(path, mode)
+	return path
+
+
+def open_in_host(programs, path):
+	"""Starts the host on the file; returns it and the frame of the file's window."""
 	host = programs.start("host", os.environ["HOST"], os.environ["ADDON"], path)
-	frame = window("run-tracker-addon", pyatspi.ROLE_FRAME, "notes.txt")
+	return host, window("run-tracker-addon", pyatspi.ROLE_FRAME, os.path.basename(path))
+
+
+def case_permissions(programs, work):
+	path = make_file(work, "notes.txt", 0o640)
+	host, frame = open_in_host(programs, path)
 	print(describe(frame))
 
 	# The boxes say the file's bits, each inside its class's panel.
@@ -217,12 +228,8 @@ def case_alert(programs, work):
 
 	# A window with a change warns on "Cancel"; its alert goes with its button, the window
 	# stays, and the file keeps its mode.
-	path = os.path.join(work, "kept")
-	with open(path, "w") as file:
-		file.write("data\n")
-	os.chmod(path, 0o600)
-	host = programs.start("host", os.environ["HOST"], os.environ["ADDON"], path)
-	frame = window("run-tracker-addon", pyatspi.ROLE_FRAME, "kept")
+	path = make_file(work, "kept", 0o600)
+	host, frame = open_in_host(programs, path)
 	owner = descendant(frame, pyatspi.ROLE_PANEL, "Owner")
 	execute = descendant(owner, pyatspi.ROLE_CHECK_BOX, "execute")
 	press(execute)
@@ -250,10 +257,7 @@ def x_window(title):
 
 
 def case_bitwell(programs, work):
-	path = os.path.join(work, "one")
-	with open(path, "w") as file:
-		file.write("data\n")
-	os.chmod(path, 0o640)
+	path = make_file(work, "one", 0o640)
 	bitwell = programs.start("bitwell", os.environ["BITWELL"])
 	frame = window("Bitwell", pyatspi.ROLE_FRAME, "Drop")
 	print(describe(frame))
@@ -356,9 +360,7 @@ def case_focus(programs, work):
 
 def case_off(programs, work):
 	"""Where the layer must not start, the programs never load it."""
-	path = os.path.join(work, "quiet")
-	with open(path, "w") as file:
-		file.write("data\n")
+	path = make_file(work, "quiet")
 	without_bus = dict(os.environ)
 	without_bus.pop("DBUS_SESSION_BUS_ADDRESS", None)
 	quiet = [programs.start_with(dict(os.environ, NO_AT_BRIDGE="1"), "turned-off",
@@ -462,12 +464,8 @@ class Orca:
 
 
 def case_orca(programs, work):
-	path = os.path.join(work, "notes.txt")
-	with open(path, "w") as file:
-		file.write("data\n")
-	os.chmod(path, 0o640)
-	host = programs.start("host", os.environ["HOST"], os.environ["ADDON"], path)
-	frame = window("run-tracker-addon", pyatspi.ROLE_FRAME, "notes.txt")
+	path = make_file(work, "notes.txt", 0o640)
+	host, frame = open_in_host(programs, path)
 
 	orca = Orca(programs, work)
 	try:
