@@ -101,6 +101,10 @@ PermsWindow::PermsWindow(BNode* node, const entry_ref* ref)
 			_offset = kFallbackFrame;
 			MoveTo(_offset.LeftTop());
 		}
+		// A desktop keeps windows off its top bar: the cascade goes on from where this window
+		// really opens, so that no title bar hides another.
+		MoveOnScreen();
+		_offset.OffsetTo(Frame().LeftTop());
 		_offset.OffsetBy(kCascadeStep, kCascadeStep);
 		_windowCount++;
 		fCounted.counted = true;

@@ -65,6 +65,11 @@ public:
 		return _Server()->ScreenFrame();
 	}
 
+	BRect PlaceWindow(const BRect& frame) override
+	{
+		return _Server()->PlaceWindow(frame);
+	}
+
 private:
 	DisplayServer* _Server()
 	{
@@ -89,6 +94,13 @@ private:
 
 DisplayServer::~DisplayServer()
 {
+}
+
+
+BRect
+DisplayServer::PlaceWindow(const BRect& frame)
+{
+	return frame;
 }
 
 

@@ -81,6 +81,10 @@ public:
 	virtual void GetFontHeight(const font_spec& font, float* ascent, float* descent,
 		float* leading) = 0;
 	virtual BRect ScreenFrame() = 0;
+	// Where a window asking for frame goes: moved, if need be, so that it and its decorations
+	// lie in the part of the screen that the desktop leaves to windows (below its top bar).
+	// frame itself where no desktop reserves anything (a bare X server, the headless display).
+	virtual BRect PlaceWindow(const BRect& frame);
 };
 
 

@@ -31,6 +31,7 @@
 #include <display/DisplayOpening.h>
 #include <display/ScaledFrames.h>
 #include <display/UriList.h>
+#include <display/WorkArea.h>
 #include <display/XdndTarget.h>
 
 
@@ -739,6 +740,38 @@ FltkDisplay::ScreenFrame()
 	std::lock_guard<std::mutex> guard(fMetricsLock);
 	fScreen = screen;
 	return *screen;
+}
+
+
+BRect
+FltkDisplay::PlaceWindow(const BRect& frame)
+{
+	BRect placed = frame;
+	_Call([&] {
+		if (fWorkArea == NULL)
+			fWorkArea = std::make_unique<WorkArea>(fl_display);
+		int x, y, w, h;
+		fScale.GetPixelFrame(frame, &x, &y, &w, &h);
+		int left = x;
+		int top = y;
+		// From whole pixels, so that the kits' frame is where the window really goes.
+		if (fWorkArea->Keep(&left, &top, w, h, _FramedWindow()) && (left != x || top != y))
+			placed.OffsetTo(fScale.Logical(left), fScale.Logical(top));
+	});
+	return placed;
+}
+
+
+// The newest window of ours on screen that is decorated as a new one will be: alerts may not be.
+unsigned long
+FltkDisplay::_FramedWindow() const
+{
+	for (auto entry = fWindows.rbegin(); entry != fWindows.rend(); ++entry) {
+		const window_record& record = *entry->second;
+		if (!record.state.alert && record.widget->shown())
+			return fl_xid(record.widget);
+	}
+	return None;
 }
 
 

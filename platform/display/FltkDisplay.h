@@ -25,6 +25,7 @@ namespace BPrivate {
 
 class AccessibleDisplay;
 class FltkWindow;
+class WorkArea;
 
 
 // The display on an X screen, drawn with FLTK. One thread of its own makes every FLTK call; the
@@ -48,6 +49,7 @@ public:
 	void GetFontHeight(const font_spec& font, float* ascent, float* descent,
 		float* leading) override;
 	BRect ScreenFrame() override;
+	BRect PlaceWindow(const BRect& frame) override;
 
 	// What the display thread keeps of a window and its views.
 	struct view_record;
@@ -68,6 +70,7 @@ private:
 	void _RemoveView(display_id window, display_id view);
 	void _DestroyWidget(window_record& window, view_record& view);
 	void _Relink(window_record& record);
+	unsigned long _FramedWindow() const;
 
 	std::thread fThread;
 	std::thread::id fThreadId;
@@ -86,6 +89,8 @@ private:
 	std::optional<BRect> fScreen;
 
 	std::map<display_id, std::unique_ptr<window_record>> fWindows;
+	// Made at the first placement; the display thread's own.
+	std::unique_ptr<WorkArea> fWorkArea;
 	// The accessibility layer, where it runs; the display thread's own.
 	AccessibleDisplay* fAccessible = NULL;
 };

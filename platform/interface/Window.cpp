@@ -297,6 +297,15 @@ BWindow::MoveBy(float dx, float dy)
 
 
 void
+BWindow::MoveOnScreen()
+{
+	BPoint where = display_server()->PlaceWindow(fFrame).LeftTop();
+	if (where != fFrame.LeftTop())
+		MoveTo(where);
+}
+
+
+void
 BWindow::ResizeTo(float width, float height)
 {
 	fFrame.right = fFrame.left + width;

@@ -50,6 +50,9 @@ public:
 	void MoveBy(float dx, float dy);
 	void ResizeTo(float width, float height);
 	void ResizeBy(float dx, float dy);
+	// Moves the window, if need be, so that it and its decorations lie where the desktop leaves
+	// room for windows (below a top bar, say): top and left edges first. Never resizes it.
+	void MoveOnScreen();
 
 	window_type Type() const;
 	uint32 Flags() const;
