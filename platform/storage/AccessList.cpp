@@ -44,7 +44,7 @@ read_extended_list(int fd, AclHolder* _acl)
 	AclHolder acl(acl_get_file(descriptor.path, ACL_TYPE_ACCESS));
 	if (acl == NULL) {
 		int error = errno;
-		if (error == ENOTSUP || error == ENODATA)
+		if (error == ENOTSUP || error == ENODATA || error == ENOSYS)
 			return 0;
 		return error;
 	}
@@ -163,12 +163,14 @@ rewrite_list(acl_t acl, mode_t perms, mode_t* _mask)
 }
 
 
-// Whether the node's mode is mode, and its list (if list is not NULL) equals list.
+// Whether the node's mode has the nine bits of mode, and its list (if list is not NULL) equals
+// list. Setuid, setgid and sticky are not compared: the kernel drops setgid itself when the
+// writer is not in the file's group, which is no fault of the volume, and no box asked for it.
 bool
 reads_back_as(int fd, mode_t mode, acl_t list)
 {
 	struct stat st;
-	if (fstat(fd, &st) != 0 || (st.st_mode & 07777) != mode)
+	if (fstat(fd, &st) != 0 || (st.st_mode & kNineBits) != (mode & kNineBits))
 		return false;
 	if (list == NULL)
 		return true;

@@ -234,6 +234,11 @@ BNode::GetStat(struct stat* st) const
 status_t
 BNode::get_permissions(const struct stat& st, mode_t* perms) const
 {
+	// A link has no list of its own, and the one /proc would lead to is its target's.
+	if (S_ISLNK(st.st_mode)) {
+		*perms = st.st_mode & 07777;
+		return B_OK;
+	}
 	int error = BPrivate::get_access(fFd, st, perms);
 	if (error != 0)
 		return fail_with_errno(error, errno_to_status(error));
