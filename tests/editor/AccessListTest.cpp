@@ -131,37 +131,6 @@ access_lists_refused(const TempFolder& folder)
 }
 
 
-std::string
-own_path()
-{
-	char path[4096];
-	ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
-	path[length > 0 ? length : 0] = '\0';
-	return path;
-}
-
-
-// Runs this program again through the given launcher, running the child test named filter.
-int
-run_child(std::vector<std::string> launcher, const std::string& filter, const std::string& path)
-{
-	pid_t child = fork();
-	if (child == 0) {
-		setenv(kChildVariable, path.c_str(), 1);
-		launcher.push_back(own_path());
-		launcher.push_back("--gtest_filter=" + filter);
-		std::vector<char*> arguments;
-		for (std::string& argument : launcher)
-			arguments.push_back(argument.data());
-		arguments.push_back(NULL);
-		execvp(arguments[0], arguments.data());
-		_exit(127);
-	}
-	int status;
-	waitpid(child, &status, 0);
-	return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-}
-
 
 // Why this system won't let us make a mount namespace, or empty when it will.
 std::string
@@ -359,8 +328,8 @@ TEST(UnreachableNodeTest, AVolumeUnmountedUnderTheWindowIsANodeThatIsGone)
 	if (!refused.empty())
 		GTEST_SKIP() << "needs a mount namespace of its own, which this system refuses: " << refused;
 	TempFolder folder;
-	EXPECT_EQ(run_child(namespace_launcher(), "VolumeChild.UnmountedUnderTheWindow", folder.Path()),
-		0);
+	EXPECT_EQ(run_child(namespace_launcher(), "VolumeChild.UnmountedUnderTheWindow",
+		kChildVariable, folder.Path()), 0);
 }
 
 
@@ -378,7 +347,8 @@ TEST(UnkeptPermissionsTest, AVolumeThatKeepsNoModeSaysSo)
 	if (!refused.empty())
 		GTEST_SKIP() << "needs a mount namespace of its own, which this system refuses: " << refused;
 	TempFolder folder;
-	EXPECT_EQ(run_child(namespace_launcher(), "VolumeChild.KeepsNoMode", folder.Path()), 0);
+	EXPECT_EQ(run_child(namespace_launcher(), "VolumeChild.KeepsNoMode", kChildVariable,
+		folder.Path()), 0);
 	std::string skipped = output_of("cat '" + folder.Path() + "/skipped'");
 	if (skipped.find("No such file") == std::string::npos)
 		GTEST_SKIP() << skipped;

@@ -27,37 +27,6 @@ namespace {
 const char* const kChildVariable = "BITGATE_CHILD";
 
 
-std::string
-own_path()
-{
-	char path[4096];
-	ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
-	path[length > 0 ? length : 0] = '\0';
-	return path;
-}
-
-
-// Runs this program again through the given launcher, running the child test named filter.
-int
-run_child(std::vector<std::string> launcher, const std::string& filter, const std::string& path)
-{
-	pid_t child = fork();
-	if (child == 0) {
-		setenv(kChildVariable, path.c_str(), 1);
-		launcher.push_back(own_path());
-		launcher.push_back("--gtest_filter=" + filter);
-		std::vector<char*> arguments;
-		for (std::string& argument : launcher)
-			arguments.push_back(argument.data());
-		arguments.push_back(NULL);
-		execvp(arguments[0], arguments.data());
-		_exit(127);
-	}
-	int status;
-	waitpid(child, &status, 0);
-	return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-}
-
 
 // Whether the unprivileged user may run this program: not when a folder above the build is closed
 // to others, as root's home is.
@@ -66,7 +35,7 @@ other_user_can_run_this()
 {
 	pid_t child = fork();
 	if (child == 0) {
-		std::string path = own_path();
+		std::string path = test_program_path();
 		execlp("setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "test",
 			"-x", path.c_str(), (char*)NULL);
 		_exit(127);
@@ -122,12 +91,12 @@ TEST(RefusedWriteTest, AnotherOwnersFileIsRefused)
 	if (getuid() != 0)
 		GTEST_SKIP() << "needs root to make a file of another owner";
 	if (!other_user_can_run_this())
-		GTEST_SKIP() << "the unprivileged user can't reach " << own_path()
+		GTEST_SKIP() << "the unprivileged user can't reach " << test_program_path()
 			<< ": a folder above the build is closed to other users";
 	TempFolder folder;
 	std::string path = folder.MakeFile("roots-file", 0644);
 	int status = run_child({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"},
-		"RefusedWriteChild.NotTheOwner", path);
+		"RefusedWriteChild.NotTheOwner", kChildVariable, path);
 	EXPECT_EQ(status, 0);
 	EXPECT_EQ(mode_of(path), 0644);
 }
@@ -141,7 +110,7 @@ TEST(RefusedWriteTest, AReadOnlyVolumeIsRefused)
 			<< refused;
 	TempFolder folder;
 	int status = run_child({"unshare", "-Urm"}, "RefusedWriteChild.ReadOnlyVolume",
-		folder.Path());
+		kChildVariable, folder.Path());
 	EXPECT_EQ(status, 0);
 }
 
