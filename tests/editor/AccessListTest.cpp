@@ -122,6 +122,10 @@ access_lists_refused(const TempFolder& folder)
 {
 	if (getuid() != 0)
 		return "needs root to give files to other users and to act as them";
+	if (output_of("command -v getfacl && command -v setfacl && echo found").find("found")
+		== std::string::npos) {
+		return "needs getfacl and setfacl (acl)";
+	}
 	std::string probe = folder.MakeFile("probe", 0600);
 	std::string said = setfacl(probe, "-m u:" + std::to_string(kNamedUser) + ":r--");
 	unlink(probe.c_str());
