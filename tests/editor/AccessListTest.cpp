@@ -108,9 +108,9 @@ access_of(const std::string& path)
 {
 	std::string text;
 	for (const access_check& person : kPeople) {
-		std::string may_ = std::string(may(person.uid, person.gid, path, 'r') ? "r" : "")
+		std::string letters = std::string(may(person.uid, person.gid, path, 'r') ? "r" : "")
 			+ (may(person.uid, person.gid, path, 'w') ? "w" : "");
-		text += std::string(person.who) + ": " + (may_.empty() ? "-" : may_) + "\n";
+		text += std::string(person.who) + ": " + (letters.empty() ? "-" : letters) + "\n";
 	}
 	return text;
 }
@@ -330,7 +330,8 @@ TEST(UnreachableNodeTest, AVolumeUnmountedUnderTheWindowIsANodeThatIsGone)
 {
 	std::string refused = namespaces_refused(namespace_launcher());
 	if (!refused.empty())
-		GTEST_SKIP() << "needs a mount namespace of its own, which this system refuses: " << refused;
+		GTEST_SKIP() << "needs a mount namespace of its own, which this system refuses: "
+			<< refused;
 	TempFolder folder;
 	EXPECT_EQ(run_child(namespace_launcher(), "VolumeChild.UnmountedUnderTheWindow",
 		kChildVariable, folder.Path()), 0);
@@ -349,7 +350,8 @@ TEST(UnkeptPermissionsTest, AVolumeThatKeepsNoModeSaysSo)
 	}
 	std::string refused = namespaces_refused(namespace_launcher());
 	if (!refused.empty())
-		GTEST_SKIP() << "needs a mount namespace of its own, which this system refuses: " << refused;
+		GTEST_SKIP() << "needs a mount namespace of its own, which this system refuses: "
+			<< refused;
 	TempFolder folder;
 	EXPECT_EQ(run_child(namespace_launcher(), "VolumeChild.KeepsNoMode", kChildVariable,
 		folder.Path()), 0);
