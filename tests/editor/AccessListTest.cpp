@@ -68,7 +68,8 @@ setfacl(const std::string& path, const std::string& entries)
 }
 
 
-// Whether uid, in group gid alone, may open path to read ('r') or to write ('w').
+// Whether uid, in group gid alone, may open path to read ('r') or to write ('w'), or run it
+// ('x').
 bool
 may(uid_t uid, gid_t gid, const std::string& path, char how)
 {
@@ -79,7 +80,8 @@ may(uid_t uid, gid_t gid, const std::string& path, char how)
 		std::string user = "--reuid=" + std::to_string(uid);
 		std::string group = "--regid=" + std::to_string(gid);
 		execlp("setpriv", "setpriv", user.c_str(), group.c_str(), "--clear-groups", "sh", "-c",
-			how == 'w' ? ": >> \"$1\"" : ": < \"$1\"", "sh", path.c_str(), (char*)NULL);
+			how == 'w' ? ": >> \"$1\"" : how == 'x' ? "test -x \"$1\"" : ": < \"$1\"", "sh",
+			path.c_str(), (char*)NULL);
 		_exit(127);
 	}
 	int status;
@@ -305,6 +307,41 @@ TEST_F(AccessListTest, OwnerAndOthersAreSetAndAFoldersDefaultListKept)
 	EXPECT_EQ(mode_of(folder), 02555);
 	EXPECT_TRUE(may(kOther, kOther, folder, 'r'));
 	EXPECT_TRUE(may(kNamedUser, kNamedUser, folder, 'r'));
+}
+
+
+// The owner is no more privileged than any user: the list is written with the owner's rights.
+TEST_F(AccessListTest, AnOwnerWithoutPrivilegesSetsTheGroup)
+{
+	if (!may(kNamedUser, kOwningGroup, test_program_path(), 'x'))
+		GTEST_SKIP() << "another user can't run " << test_program_path()
+			<< ": a folder above the build is closed to other users";
+	// Here the other user is the named one.
+	const uid_t named = kOther;
+	std::string path = MakeListed("owners", 0640, "u:" + std::to_string(named) + ":rw-,m::r--");
+	ASSERT_EQ(chown(path.c_str(), kNamedUser, kOwningGroup), 0);
+	show("getfacl before", path, getfacl(path));
+	std::string user = "--reuid=" + std::to_string(kNamedUser);
+	std::string group = "--regid=" + std::to_string(kOwningGroup);
+	EXPECT_EQ(run_child({"setpriv", user, group, "--clear-groups"},
+		"AccessListChild.SetGroupWrite", kChildVariable, path), 0);
+	std::string after = getfacl(path);
+	show("getfacl after", path, after);
+	EXPECT_EQ(after, "user::rw-\nuser:" + std::to_string(named)
+		+ ":r--\ngroup::rw-\nmask::rw-\nother::---\n\n");
+	EXPECT_TRUE(may(kGroupMember, kOwningGroup, path, 'w'));
+	EXPECT_FALSE(may(named, named, path, 'w'));
+	EXPECT_TRUE(may(named, named, path, 'r'));
+}
+
+
+TEST(AccessListChild, SetGroupWrite)
+{
+	const char* path = getenv(kChildVariable);
+	if (path == NULL)
+		GTEST_SKIP() << "run by AccessListTest";
+	ASSERT_NE(getuid(), 0u);
+	EXPECT_EQ(toggle_and_set(path, {{"Group", "write"}}), "");
 }
 
 
