@@ -12,6 +12,8 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <memory>
+
 #include <storage/private/AccessList.h>
 #include <support/private/FileDescriptor.h>
 
@@ -84,22 +86,24 @@ fail_with_errno(int error, status_t status)
 }
 
 
+typedef std::unique_ptr<FILE, int (*)(FILE*)> StreamHolder;
+
+
 // The id of the mount the descriptor's node was opened through, or -1 if /proc won't say.
 int
 mount_id_of(int fd)
 {
 	char path[40];
 	snprintf(path, sizeof(path), "/proc/self/fdinfo/%d", fd);
-	FILE* info = fopen(path, "re");
+	StreamHolder info(fopen(path, "re"), fclose);
 	if (info == NULL)
 		return -1;
 	int id = -1;
 	char line[128];
-	while (fgets(line, sizeof(line), info) != NULL) {
+	while (fgets(line, sizeof(line), info.get()) != NULL) {
 		if (sscanf(line, "mnt_id: %d", &id) == 1)
 			break;
 	}
-	fclose(info);
 	return id;
 }
 
@@ -120,14 +124,14 @@ is_reachable(int fd, const struct stat& st)
 	int mountId = mount_id_of(fd);
 	if (mountId < 0)
 		return true;
-	FILE* table = fopen("/proc/self/mountinfo", "re");
+	StreamHolder table(fopen("/proc/self/mountinfo", "re"), fclose);
 	if (table == NULL)
 		return true;
 	bool listed = false;
 	bool volumeMounted = false;
 	char* line = NULL;
 	size_t size = 0;
-	while (!listed && getline(&line, &size, table) > 0) {
+	while (!listed && getline(&line, &size, table.get()) > 0) {
 		int id;
 		int parent;
 		unsigned int major;
@@ -139,7 +143,6 @@ is_reachable(int fd, const struct stat& st)
 			volumeMounted = true;
 	}
 	free(line);
-	fclose(table);
 	return listed || volumeMounted;
 }
 
