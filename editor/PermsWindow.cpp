@@ -203,6 +203,8 @@ PermsWindow::MessageReceived(BMessage* message)
 				ErrorAlert("Can't set permissions on a read-only Bvolume.");
 			else if (status == B_BAD_VALUE)
 				ErrorAlert("That node doesn't exist anymore.");
+			else if (status == B_MISMATCHED_VALUES)
+				ErrorAlert("This volume did not keep the new permissions.");
 			else if (status != B_OK)
 				ErrorAlert("Unknown error!");
 			Quit();
@@ -241,7 +243,16 @@ PermsWindow::ApplyPermissions()
 	if (perms == current)
 		return B_OK;
 	status = fNode->SetPermissions(perms);
-	if (status != B_OK) {
+	if (status == B_MISMATCHED_VALUES) {
+		mode_t found;
+		if (fNode->GetPermissions(&found) == B_OK) {
+			printf("Bitgate: set permissions to %04o, but the volume kept %04o\n",
+				static_cast<unsigned>(perms), static_cast<unsigned>(found));
+		} else {
+			printf("Bitgate: set permissions to %04o, but the volume did not keep them\n",
+				static_cast<unsigned>(perms));
+		}
+	} else if (status != B_OK) {
 		int error = errno;
 		printf("Bitgate: can't set permissions to %04o: %s\n", static_cast<unsigned>(perms),
 			strerror(error));

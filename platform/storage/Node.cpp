@@ -6,10 +6,15 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <memory>
+
+#include <storage/private/AccessList.h>
 #include <support/private/FileDescriptor.h>
 
 
@@ -49,8 +54,9 @@ open_entry(const entry_ref* ref, int* _fd)
 }
 
 
-// The status for a failed permission write. The callers tell a read-only volume (B_NOT_ALLOWED)
-// and a vanished node (B_BAD_VALUE) from every other refusal, so no other error may map to those.
+// The status for a failed permission write. The callers tell a read-only volume (B_NOT_ALLOWED),
+// a vanished node (B_BAD_VALUE) and a change not kept (B_MISMATCHED_VALUES) from every other
+// refusal, so no other error may map to those.
 status_t
 status_for_write_error(int error)
 {
@@ -66,7 +72,7 @@ status_for_write_error(int error)
 			return B_ERROR;
 	}
 	status_t status = errno_to_status(error);
-	if (status == B_NOT_ALLOWED || status == B_BAD_VALUE)
+	if (status == B_NOT_ALLOWED || status == B_BAD_VALUE || status == B_MISMATCHED_VALUES)
 		return B_ERROR;
 	return status;
 }
@@ -77,6 +83,67 @@ fail_with_errno(int error, status_t status)
 {
 	errno = error;
 	return status;
+}
+
+
+typedef std::unique_ptr<FILE, int (*)(FILE*)> StreamHolder;
+
+
+// The id of the mount the descriptor's node was opened through, or -1 if /proc won't say.
+int
+mount_id_of(int fd)
+{
+	char path[40];
+	snprintf(path, sizeof(path), "/proc/self/fdinfo/%d", fd);
+	StreamHolder info(fopen(path, "re"), fclose);
+	if (info == NULL)
+		return -1;
+	int id = -1;
+	char line[128];
+	while (fgets(line, sizeof(line), info.get()) != NULL) {
+		if (sscanf(line, "mnt_id: %d", &id) == 1)
+			break;
+	}
+	return id;
+}
+
+
+/*!	Whether some path still reaches the node open on fd, whose status is st. A node no entry
+	names (no links left) was deleted. Unmounting a volume, lazily, leaves its nodes open but
+	takes its mount out of the mount table at once: a node whose mount is no longer listed, on
+	a volume that is not mounted anywhere else either, is out of reach of every path. The mount
+	table is asked rather than the name /proc gives the descriptor, which reads alike for a
+	detached mount and a live one, and which a rename changes without the node going anywhere.
+	When /proc can't tell, the node counts as reachable and is written as before.
+*/
+bool
+is_reachable(int fd, const struct stat& st)
+{
+	if (st.st_nlink == 0)
+		return false;
+	int mountId = mount_id_of(fd);
+	if (mountId < 0)
+		return true;
+	StreamHolder table(fopen("/proc/self/mountinfo", "re"), fclose);
+	if (table == NULL)
+		return true;
+	bool listed = false;
+	bool volumeMounted = false;
+	char* line = NULL;
+	size_t size = 0;
+	while (!listed && getline(&line, &size, table.get()) > 0) {
+		int id;
+		int parent;
+		unsigned int major;
+		unsigned int minor;
+		if (sscanf(line, "%d %d %u:%u", &id, &parent, &major, &minor) != 4)
+			continue;
+		listed = id == mountId;
+		if (makedev(major, minor) == st.st_dev)
+			volumeMounted = true;
+	}
+	free(line);
+	return listed || volumeMounted;
 }
 
 
@@ -167,6 +234,21 @@ BNode::GetStat(struct stat* st) const
 }
 
 
+status_t
+BNode::get_permissions(const struct stat& st, mode_t* perms) const
+{
+	// A link has no list of its own, and the one /proc would lead to is its target's.
+	if (S_ISLNK(st.st_mode)) {
+		*perms = st.st_mode & 07777;
+		return B_OK;
+	}
+	int error = BPrivate::get_access(fFd, st, perms);
+	if (error != 0)
+		return fail_with_errno(error, errno_to_status(error));
+	return B_OK;
+}
+
+
 // Only the mode can be written. Every write goes through the open descriptor, never through a
 // name, so it reaches the node that was opened even if its entry now names another file.
 status_t
@@ -185,17 +267,17 @@ BNode::set_stat(struct stat& st, uint32 what)
 	// Linux keeps no mode of a link's own, and the target is not what this node names.
 	if (S_ISLNK(current.st_mode))
 		return fail_with_errno(EOPNOTSUPP, B_UNSUPPORTED);
-	// Changing an inode that no entry names any more would report a change nobody can see.
-	if (current.st_nlink == 0)
+	// Changing a node that no path reaches any more would report a change nobody can see.
+	if (!is_reachable(fFd, current))
 		return fail_with_errno(ENOENT, B_BAD_VALUE);
 
-	// fchmod refuses O_PATH descriptors; the descriptor's link in /proc resolves to this very
-	// inode, whatever its entry names now.
-	char fdPath[32];
-	snprintf(fdPath, sizeof(fdPath), "/proc/self/fd/%d", fFd);
-	if (chmod(fdPath, st.st_mode & 07777) != 0) {
-		int error = errno;
+	bool kept = false;
+	int error = BPrivate::set_access(fFd, st.st_mode & 07777, &kept);
+	if (error != 0)
 		return fail_with_errno(error, status_for_write_error(error));
-	}
+	// Some volumes (FAT, exFAT, NTFS without permissions, FUSE file systems) accept a change
+	// of mode and keep nothing of it.
+	if (!kept)
+		return fail_with_errno(0, B_MISMATCHED_VALUES);
 	return B_OK;
 }

@@ -31,6 +31,7 @@ public:
 	virtual status_t GetStat(struct stat* st) const;
 
 private:
+	virtual status_t get_permissions(const struct stat& st, mode_t* perms) const;
 	virtual status_t set_stat(struct stat& st, uint32 what);
 
 	int fFd;

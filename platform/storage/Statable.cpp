@@ -20,6 +20,13 @@ BStatable::GetPermissions(mode_t* perms) const
 	status_t status = GetStat(&st);
 	if (status != B_OK)
 		return status;
+	return get_permissions(st, perms);
+}
+
+
+status_t
+BStatable::get_permissions(const struct stat& st, mode_t* perms) const
+{
 	*perms = st.st_mode & 07777;
 	return B_OK;
 }

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -192,4 +193,36 @@ close_everything(const BPrivate::ScriptedUser& user)
 			user.Close(window.id);
 		return user.Windows().empty() && user.Alerts().empty();
 	});
+}
+
+
+std::string
+test_program_path()
+{
+	char path[4096];
+	ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
+	path[length > 0 ? length : 0] = '\0';
+	return path;
+}
+
+
+int
+run_child(std::vector<std::string> launcher, const std::string& filter, const char* variable,
+	const std::string& value)
+{
+	pid_t child = fork();
+	if (child == 0) {
+		setenv(variable, value.c_str(), 1);
+		launcher.push_back(test_program_path());
+		launcher.push_back("--gtest_filter=" + filter);
+		std::vector<char*> arguments;
+		for (std::string& argument : launcher)
+			arguments.push_back(argument.data());
+		arguments.push_back(NULL);
+		execvp(arguments[0], arguments.data());
+		_exit(127);
+	}
+	int status;
+	waitpid(child, &status, 0);
+	return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
 }

@@ -27,37 +27,6 @@ namespace {
 const char* const kChildVariable = "BITGATE_CHILD";
 
 
-std::string
-own_path()
-{
-	char path[4096];
-	ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
-	path[length > 0 ? length : 0] = '\0';
-	return path;
-}
-
-
-// Runs this program again through the given launcher, running the child test named filter.
-int
-run_child(std::vector<std::string> launcher, const std::string& filter, const std::string& path)
-{
-	pid_t child = fork();
-	if (child == 0) {
-		setenv(kChildVariable, path.c_str(), 1);
-		launcher.push_back(own_path());
-		launcher.push_back("--gtest_filter=" + filter);
-		std::vector<char*> arguments;
-		for (std::string& argument : launcher)
-			arguments.push_back(argument.data());
-		arguments.push_back(NULL);
-		execvp(arguments[0], arguments.data());
-		_exit(127);
-	}
-	int status;
-	waitpid(child, &status, 0);
-	return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-}
-
 
 // Whether the unprivileged user may run this program: not when a folder above the build is closed
 // to others, as root's home is.
@@ -66,7 +35,7 @@ other_user_can_run_this()
 {
 	pid_t child = fork();
 	if (child == 0) {
-		std::string path = own_path();
+		std::string path = test_program_path();
 		execlp("setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "test",
 			"-x", path.c_str(), (char*)NULL);
 		_exit(127);
@@ -98,6 +67,21 @@ namespaces_refused()
 }
 
 
+std::string
+output_of(const std::string& command)
+{
+	std::string text;
+	FILE* output = popen(command.c_str(), "r");
+	if (output == NULL)
+		return text;
+	char buffer[256];
+	while (fgets(buffer, sizeof(buffer), output) != NULL)
+		text += buffer;
+	pclose(output);
+	return text;
+}
+
+
 // Turns on Other write, presses "Set" and returns the text of the alert that follows.
 std::string
 set_and_read_alert(const std::string& path)
@@ -122,14 +106,25 @@ TEST(RefusedWriteTest, AnotherOwnersFileIsRefused)
 	if (getuid() != 0)
 		GTEST_SKIP() << "needs root to make a file of another owner";
 	if (!other_user_can_run_this())
-		GTEST_SKIP() << "the unprivileged user can't reach " << own_path()
+		GTEST_SKIP() << "the unprivileged user can't reach " << test_program_path()
 			<< ": a folder above the build is closed to other users";
 	TempFolder folder;
 	std::string path = folder.MakeFile("roots-file", 0644);
 	int status = run_child({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"},
-		"RefusedWriteChild.NotTheOwner", path);
+		"RefusedWriteChild.NotTheOwner", kChildVariable, path);
 	EXPECT_EQ(status, 0);
 	EXPECT_EQ(mode_of(path), 0644);
+
+	// With an access list the write is the list's, refused the same way.
+	std::string listed = folder.MakeFile("roots-listed-file", 0644);
+	std::string getfacl = "getfacl -cnp '" + listed + "' 2>&1";
+	if (system(("setfacl -m u:4244:r-- '" + listed + "' 2>/dev/null").c_str()) != 0)
+		GTEST_SKIP() << "no access lists on the volume under " << folder.Path();
+	std::string before = output_of(getfacl);
+	status = run_child({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"},
+		"RefusedWriteChild.NotTheOwner", kChildVariable, listed);
+	EXPECT_EQ(status, 0);
+	EXPECT_EQ(output_of(getfacl), before);
 }
 
 
@@ -141,7 +136,7 @@ TEST(RefusedWriteTest, AReadOnlyVolumeIsRefused)
 			<< refused;
 	TempFolder folder;
 	int status = run_child({"unshare", "-Urm"}, "RefusedWriteChild.ReadOnlyVolume",
-		folder.Path());
+		kChildVariable, folder.Path());
 	EXPECT_EQ(status, 0);
 }
 

@@ -335,3 +335,42 @@ TEST_F(NodeTest, UnprivilegedUserIsRefusedAWrite)
 	EXPECT_EQ(error, EPERM);
 	EXPECT_EQ(mode_of(path), 0644u);
 }
+
+
+// The access list is read and written through the descriptor, like the mode: the file now at the
+// entry keeps its own list, and named users keep what they may do.
+TEST_F(NodeTest, AccessListWritesReachTheOpenedNodeAndKeepNamedEntries)
+{
+	ASSERT_TRUE(fFolder.MakeFile("file", 0640));
+	ASSERT_EQ(link((fFolder / "file").c_str(), (fFolder / "original").c_str()), 0);
+	auto facl = [](const std::string& command) {
+		std::string text;
+		FILE* output = popen((command + " 2>&1").c_str(), "r");
+		char buffer[256];
+		while (output != NULL && fgets(buffer, sizeof(buffer), output) != NULL)
+			text += buffer;
+		if (output != NULL)
+			pclose(output);
+		return text;
+	};
+	std::string said = facl("setfacl -m u:4244:rw-,m::r-- " + (fFolder / "file"));
+	if (!said.empty())
+		GTEST_SKIP() << "no access lists here: " << said;
+	BNode node((fFolder / "file").c_str());
+	ASSERT_EQ(node.InitCheck(), B_OK);
+	mode_t perms;
+	ASSERT_EQ(node.GetPermissions(&perms), B_OK);
+	EXPECT_EQ(perms, 0640u);
+
+	ASSERT_TRUE(fFolder.MakeFile("newcomer", 0600));
+	ASSERT_EQ(facl("setfacl -m u:4244:rwx " + (fFolder / "newcomer")), "");
+	std::string newcomer = facl("getfacl -cnp " + (fFolder / "newcomer"));
+	ASSERT_EQ(rename((fFolder / "newcomer").c_str(), (fFolder / "file").c_str()), 0);
+
+	ASSERT_EQ(node.SetPermissions(0664), B_OK);
+	ASSERT_EQ(node.GetPermissions(&perms), B_OK);
+	EXPECT_EQ(perms, 0664u);
+	EXPECT_EQ(facl("getfacl -cnp " + (fFolder / "original")),
+		"user::rw-\nuser:4244:r--\ngroup::rw-\nmask::rw-\nother::r--\n\n");
+	EXPECT_EQ(facl("getfacl -cnp " + (fFolder / "file")), newcomer);
+}

@@ -94,3 +94,38 @@ TEST(ReadOnlyVolumeTest, PermissionWriteIsNotAllowed)
 	ASSERT_EQ(stat(path.c_str(), &st), 0);
 	EXPECT_EQ(st.st_mode & 07777, 0644u);
 }
+
+
+// A volume unmounted lazily keeps its open nodes, but no path reaches them: they count as gone.
+// Mounted elsewhere too, the volume still shows the node there, and it is written.
+TEST(ReadOnlyVolumeTest, NodeOfAnUnmountedVolumeIsNotWritten)
+{
+	if (!in_private_user_namespace())
+		GTEST_SKIP() << "must run under unshare -Urm, so as not to mount for the whole system";
+
+	TempFolder folder;
+	TempFolder elsewhere;
+	ASSERT_TRUE(folder.IsValid() && elsewhere.IsValid());
+	ScratchVolume volume(folder.Path());
+	ASSERT_TRUE(volume.IsMounted()) << strerror(errno);
+	ASSERT_TRUE(folder.MakeFile("gone", 0644)) << strerror(errno);
+	BNode gone((folder / "gone").c_str());
+	ASSERT_EQ(gone.InitCheck(), B_OK);
+	ASSERT_EQ(umount2(folder.Path().c_str(), MNT_DETACH), 0);
+	errno = 0;
+	EXPECT_EQ(gone.SetPermissions(0600), B_BAD_VALUE);
+	EXPECT_EQ(errno, ENOENT);
+
+	ScratchVolume second(folder.Path());
+	ASSERT_TRUE(second.IsMounted()) << strerror(errno);
+	ASSERT_TRUE(folder.MakeFile("shown", 0644)) << strerror(errno);
+	ASSERT_EQ(mount(folder.Path().c_str(), elsewhere.Path().c_str(), NULL, MS_BIND, NULL), 0);
+	BNode shown((folder / "shown").c_str());
+	ASSERT_EQ(shown.InitCheck(), B_OK);
+	ASSERT_EQ(umount2(folder.Path().c_str(), MNT_DETACH), 0);
+	EXPECT_EQ(shown.SetPermissions(0600), B_OK);
+	struct stat st;
+	ASSERT_EQ(stat((elsewhere / "shown").c_str(), &st), 0);
+	EXPECT_EQ(st.st_mode & 07777, 0600u);
+	umount2(elsewhere.Path().c_str(), MNT_DETACH);
+}
