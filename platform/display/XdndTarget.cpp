@@ -276,6 +276,7 @@ XdndTarget::_Converted(const XSelectionEvent& event)
 	}
 	if (incremental) {
 		if (fAnnounced > kMaxDropSize) {
+			fTooLarge = true;
 			_Refuse();
 			return;
 		}
