@@ -186,4 +186,102 @@ case_bitwell() {
 }
 
 
+# close_titled TITLE: closes the window of that title and waits until it is gone.
+close_titled() {
+	window "$1"
+	"$XTOOL" close "$win"
+	"$XTOOL" wait-gone "$win" 10000 || fail "the window \"$1\" stayed"
+}
+
+
+# Names that would work the terminal reach it escaped in Bitwell's debugging lines, and stand
+# for themselves, visibly, in the titles.
+case_names() {
+	start_wm
+	local folder=$work/names
+	mkdir "$folder"
+	local title=$'\e]0;pwned\a' clear=$'\e[2J' csi=$'\xc2\x9b2J' slash='back\slash'
+	touch "$folder/$title" "$folder/$clear" "$folder/$csi" "$folder/$slash"
+	printf 'file://%s\r\n' "$folder/%1B%5D0;pwned%07" "$folder/%1B%5B2J" "$folder/%C2%9B2J" \
+		"$folder/back%5Cslash" >"$work/list"
+	start bitwell "$BITWELL" $'sftp://host/\e[2J'
+	window Drop
+	local drop=$win
+	"$XTOOL" drop "$drop" $((win_x + 60)) $((win_y + 20)) text/uri-list "$work/list" \
+		| grep -qx accepted || fail "the drop was not taken"
+	close_titled "<U+001B>]0;pwned<U+0007>"
+	close_titled "<U+001B>[2J"
+	close_titled "<U+009B>2J"
+	close_titled "$slash"
+	"$XTOOL" close "$drop"
+	exited_well "$bitwell_pid" Bitwell
+	LC_ALL=C grep -q $'[\x01-\x09\x0b-\x1f\x7f]' "$work/bitwell.out" "$work/bitwell.err" \
+		&& fail "control characters written: $(od -c "$work/bitwell.out" | head -n 40)"
+	LC_ALL=C grep -q $'\xc2\x9b' "$work/bitwell.out" && fail "a C1 control written"
+	local name
+	for name in '\x1b]0;pwned\x07' '\x1b[2J' '\xc2\x9b2J' 'back\\slash'; do
+		grep -qF "name=\"$name\", path=\"$folder/$name\"" "$work/bitwell.out" \
+			|| fail "no $name in: $(cat "$work/bitwell.out")"
+	done
+	grep -qF 'leaving out "sftp://host/\x1b[2J"' "$work/bitwell.err" \
+		|| fail "said: $(cat "$work/bitwell.err")"
+}
+
+
+# Titles are valid UTF-8 that read as the name is, whatever its bytes; the files are still
+# reached by them.
+case_titles() {
+	start_wm
+	local bad=$'bad\xff\xfename' bidi=$'invoice\u202efdp.exe' zero=$'a\u200b.txt'
+	local isolate=$'x\u2067y\u2069\ufeff'
+	touch "$work/$bad" "$work/$bidi" "$work/$zero" "$work/$isolate"
+	chmod 600 "$work/$bad" "$work/$bidi" "$work/$zero" "$work/$isolate"
+	start host "$HOST" "$ADDON" "$work/$bad" "$work/$bidi" "$work/$zero" "$work/$isolate"
+	local shown
+	for shown in $'bad\ufffd\ufffdname' "invoice<U+202E>fdp.exe" "a<U+200B>.txt" \
+		"x<U+2067>y<U+2069><U+FEFF>"; do
+		window "$shown"
+		local net
+		net=$(xprop -id "$win" _NET_WM_NAME)
+		[ "$net" = "_NET_WM_NAME(UTF8_STRING) = \"$shown\"" ] || fail "the title is $net"
+		xprop -id "$win" -notype 8s _NET_WM_NAME | sed 's/^_NET_WM_NAME = "//; s/"$//' \
+			| iconv -f UTF-8 -t UTF-8 >/dev/null || fail "the title of $shown is no UTF-8"
+		xdotool windowactivate --sync "$win"
+		box 2 0
+		click $set_x $buttons_y
+		"$XTOOL" wait-gone "$win" 10000 || fail "the window $shown stayed"
+	done
+	exited_well "$host_pid"
+	mode_is "$work/$bad" 604
+	mode_is "$work/$bidi" 604
+	mode_is "$work/$zero" 604
+	mode_is "$work/$isolate" 604
+}
+
+
+# An item that can't be opened keeps its alert, and a line says which and why.
+case_open_failures() {
+	start_wm
+	chmod 755 "$work"
+	mkdir "$work/locked"
+	touch "$work/locked/file" "$work/x"
+	chmod 600 "$work/locked"
+	chown 65534:65534 "$work/locked"
+	start host setpriv --reuid=65534 --regid=65534 --clear-groups "$HOST" "$ADDON" \
+		"$work/locked/file" "$work/missing" "file://$work/x?query"
+	local i
+	for i in 1 2 3; do
+		window "Bitgate Error"
+		xdotool windowactivate --sync "$win" key Return
+		"$XTOOL" wait-gone "$win" 10000 || fail "the alert stayed"
+	done
+	exited_well "$host_pid"
+	local expected
+	expected=$(printf 'Bitgate: can'"'"'t open "%s": %s\n' "$work/locked/file" \
+		"Permission denied" "$work/missing" "No such file or directory" "$work/x?query" \
+		"No such file or directory")
+	[ "$(cat "$work/host.out")" = "$expected" ] || fail "said: $(cat "$work/host.out")"
+}
+
+
 "case_$1"
