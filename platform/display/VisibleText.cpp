@@ -15,8 +15,6 @@ namespace {
 
 // Characters that draw nothing of their own or change the direction of what follows.
 const uint32 kHidden[][2] = {
-	{0x0000, 0x001f},	// C0 controls
-	{0x007f, 0x009f},	// DEL, C1 controls
 	{0x00ad, 0x00ad},	// soft hyphen
 	{0x034f, 0x034f},	// combining grapheme joiner
 	{0x061c, 0x061c},	// Arabic letter mark

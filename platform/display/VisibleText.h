@@ -13,9 +13,9 @@ namespace BPrivate {
 
 // A name as the screen and the accessibility tree show it: always valid UTF-8, every byte that
 // is none shown as U+FFFD; characters that turn the reading direction or show nothing (bidi
-// marks, embeddings, overrides and isolates, zero-width and other invisible ones, controls)
-// shown as "<U+202E>", so that a name never reads as another one. The item itself keeps its
-// bytes; only what is shown changes.
+// marks, embeddings, overrides and isolates, zero-width and other invisible ones) shown as
+// "<U+202E>", so that a name never reads as another one. Controls stay: window managers show
+// them as they do any title's. The item itself keeps its bytes; only what is shown changes.
 std::string visible_text(const std::string& text);
 
 
