@@ -94,7 +94,7 @@ make_lists() {
 		printf 'file://%s/%s%d\r\n' "$work" "$long" "$i"
 	done >"$work/large.list"
 	# More than 4 MiB of names.
-	for i in $(seq 1 24); do
+	for i in $(seq 1 7); do
 		cat "$work/large.list"
 	done >"$work/huge.list"
 }
