@@ -7,6 +7,7 @@
 
 #include <accessibility/AccessibilityBridge.h>
 #include <accessibility/AccessibleDisplay.h>
+#include <display/VisibleText.h>
 
 #include <algorithm>
 #include <atomic>
@@ -545,7 +546,7 @@ private:
 		node* window = nodes.window;
 		const window_state& state = model->state;
 		atk_object_set_role(window->object, state.alert ? ATK_ROLE_ALERT : ATK_ROLE_FRAME);
-		_SetName(window, state.title);
+		_SetName(window, visible_text(state.title));
 		window->frame = state.frame;
 
 		for (auto entry = nodes.views.begin(); entry != nodes.views.end();) {
@@ -568,7 +569,7 @@ private:
 				data = _NewNode(accessible_type(), NODE_VIEW, id, entry.first);
 			data->viewKind = viewState.kind;
 			atk_object_set_role(data->object, role_of(viewState));
-			_SetName(data, name_of(viewState));
+			_SetName(data, visible_text(name_of(viewState)));
 			data->frame = viewState.frame.OffsetByCopy(state.frame.left, state.frame.top);
 			bool notify = !fresh && !created;
 			_SetState(data, &data->enabled, viewState.enabled, ATK_STATE_ENABLED, notify);

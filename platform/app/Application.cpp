@@ -22,6 +22,7 @@
 #include <app/private/SingleLaunch.h>
 #include <display/UriList.h>
 #include <storage/private/ResourceFile.h>
+#include <support/private/TextEscape.h>
 
 
 BApplication* be_app = NULL;
@@ -93,7 +94,8 @@ add_argument_refs(BMessage* message)
 		if (status == B_OK)
 			status = message->AddRef("refs", &ref);
 		if (status != B_OK) {
-			fprintf(stderr, "%s: leaving out \"%s\": %s\n", program.c_str(), arguments[i].c_str(),
+			fprintf(stderr, "%s: leaving out \"%s\": %s\n", program.c_str(),
+				BPrivate::escaped_text(arguments[i].c_str()).c_str(),
 				strerror(status == B_ENTRY_NOT_FOUND ? ENOENT : EINVAL));
 		}
 	}

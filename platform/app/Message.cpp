@@ -15,6 +15,7 @@
 #include <Entry.h>
 
 #include <app/private/MessagePrivate.h>
+#include <support/private/TextEscape.h>
 
 
 namespace {
@@ -261,11 +262,11 @@ read_header(const uint8* buffer, size_t size, uint32* _what, size_t* _fieldsOffs
 }
 
 
+// Names and strings come from anyone: their control characters are written escaped.
 void
 write_bounded(const void* data, size_t size)
 {
-	if (size > 0)
-		fwrite(data, 1, size, stdout);
+	BPrivate::write_escaped(stdout, static_cast<const char*>(data), size);
 }
 
 
@@ -1421,8 +1422,9 @@ BMessage::_PrintToStream(int indent, int32 depth) const
 		int32 count = entry.CountItems();
 
 		// Further items go on lines of their own, lined up under the first.
-		int column = printf("%*s    entry %14s, type='%.4s', c=%ld, ", indent, "",
-			entry.name.c_str(), typeChars, static_cast<long>(count));
+		int column = printf("%*s    entry %14s, type='%s', c=%ld, ", indent, "",
+			BPrivate::escaped_text(entry.name.data(), entry.name.size()).c_str(),
+			BPrivate::escaped_text(typeChars, strnlen(typeChars, 4)).c_str(), static_cast<long>(count));
 		if (column < 0)
 			column = 0;
 

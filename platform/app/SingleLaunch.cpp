@@ -3,12 +3,14 @@
  */
 #include <app/private/SingleLaunch.h>
 
+#include <ctype.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <strings.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -147,6 +149,66 @@ file_name_part(const char* text)
 
 
 bool
+is_local_host(const std::string& host)
+{
+	if (host.empty() || host == "unix" || host == "localhost" || host == "127.0.0.1"
+		|| host == "::1")
+		return true;
+	char own[256];
+	if (gethostname(own, sizeof(own)) != 0)
+		return false;
+	own[sizeof(own) - 1] = '\0';
+	return strcasecmp(host.c_str(), own) == 0;
+}
+
+
+// The X display a DISPLAY value names, as [protocol/][host]:number[.screen]: the host (empty
+// for this machine) and the number, without the screen. This machine's server is one display
+// whichever way it is reached: by its socket (":0", "unix:0") or by TCP to this host
+// ("localhost:0", its own name), since a server listens on both for its number and Xlib itself
+// goes from one to the other. A value of any other form is its own key.
+std::string
+display_key(const char* display)
+{
+	std::string value = display;
+	std::string rest = value;
+	bool local = false;
+	size_t slash = value.find('/');
+	size_t colon = value.rfind(':');
+	if (value[0] != '/' && slash != std::string::npos && colon != std::string::npos
+		&& slash < colon) {
+		std::string protocol = value.substr(0, slash);
+		local = protocol == "unix" || protocol == "local";
+		rest = value.substr(slash + 1);
+		colon = rest.rfind(':');
+	}
+	if (colon == std::string::npos || (colon > 0 && rest[colon - 1] == ':'))
+		return file_name_part(display);
+	std::string host = rest.substr(0, colon);
+	if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
+		host = host.substr(1, host.size() - 2);
+	std::transform(host.begin(), host.end(), host.begin(),
+		[](unsigned char c) { return static_cast<char>(tolower(c)); });
+
+	const char* number = rest.c_str() + colon + 1;
+	char* end;
+	errno = 0;
+	unsigned long displayNumber = strtoul(number, &end, 10);
+	if (end == number || *number < '0' || *number > '9' || errno != 0
+		|| (*end != '\0' && *end != '.'))
+		return file_name_part(display);
+	if (*end == '.') {
+		const char* screen = end + 1;
+		if (*screen == '\0' || strspn(screen, "0123456789") != strlen(screen))
+			return file_name_part(display);
+	}
+	if (local || is_local_host(host))
+		host.clear();
+	return file_name_part(host.c_str()) + "_" + std::to_string(displayNumber);
+}
+
+
+bool
 socket_address(const std::string& path, struct sockaddr_un* address)
 {
 	memset(address, 0, sizeof(*address));
@@ -268,7 +330,7 @@ launch_socket_path(const char* signature, std::string* _path)
 		// An instance on another display would open its windows where the user can't see them.
 		const char* display = getenv("DISPLAY");
 		if (display != NULL && *display != '\0')
-			name += "@" + file_name_part(display);
+			name += "@" + display_key(display);
 		*_path = folder + "/" + name;
 		struct sockaddr_un address;
 		if (!socket_address(*_path, &address))

@@ -9,6 +9,8 @@
 #include <FL/Fl.H>
 #include <FL/x.H>
 
+#include <display/XErrors.h>
+
 
 namespace {
 
@@ -76,6 +78,8 @@ open_fltk_display(Display* display)
 	fl_open_display(display);
 	sRefuseInputMethod = false;
 	Fl::warning = warning;
+	// Given a display of ours, FLTK leaves Xlib's handlers as they are.
+	keep_x_errors();
 }
 
 

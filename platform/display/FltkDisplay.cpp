@@ -31,7 +31,9 @@
 #include <display/DisplayOpening.h>
 #include <display/ScaledFrames.h>
 #include <display/UriList.h>
+#include <display/VisibleText.h>
 #include <display/WorkArea.h>
+#include <display/XErrors.h>
 #include <display/XdndTarget.h>
 
 
@@ -299,6 +301,18 @@ public:
 			drop_message(data, length));
 	}
 
+	// Another client destroyed the window: as if its close box was used. An alert, which has
+	// none, goes as with Escape, so that whoever waits for it carries on.
+	void Destroyed()
+	{
+		if (fAlert) {
+			if (const FltkDisplay::view_record* button = _FirstButton())
+				deliver_click(fId, button->id);
+		} else if (fClosable) {
+			deliver_close(fId);
+		}
+	}
+
 	int handle(int event) override
 	{
 		switch (event) {
@@ -438,6 +452,21 @@ in_pixels(State state, const DisplayScale& scale)
 }
 
 
+// Sees the X events before FLTK does: those of windows of ours going without being hidden.
+int
+watch_windows(void* event, void*)
+{
+	const XEvent& xEvent = *static_cast<const XEvent*>(event);
+	if (xEvent.type != DestroyNotify
+		|| xEvent.xdestroywindow.event != xEvent.xdestroywindow.window)
+		return 0;
+	// A window hidden by us is no longer found.
+	if (FltkWindow* window = dynamic_cast<FltkWindow*>(fl_find(xEvent.xdestroywindow.window)))
+		window->Destroyed();
+	return 0;
+}
+
+
 bool
 take_drop(Fl_Window* window, int x, int y, const char* data, size_t length)
 {
@@ -535,8 +564,11 @@ void
 FltkDisplay::_Run(void*)
 {
 	XdndTarget drops(&take_drop);
+	Fl::add_system_handler(&watch_windows, NULL);
 	while (true) {
 		Fl::wait(1e20);
+		for (XID resource : take_x_errors())
+			drops.WindowFailed(resource);
 		std::lock_guard<std::mutex> guard(fQueueLock);
 		if (fQuitting) {
 			fStopped = true;
@@ -549,6 +581,7 @@ FltkDisplay::_Run(void*)
 		if (entry.second->widget != NULL)
 			entry.second->widget->hide();
 	}
+	Fl::remove_system_handler(&watch_windows);
 	Fl::unlock();
 }
 
@@ -670,7 +703,8 @@ FltkDisplay::StringWidth(const font_spec& font, const char* text)
 {
 	if (text == NULL || text[0] == '\0')
 		return 0;
-	std::pair<int, std::string> key(font_key(font, fScale), text);
+	// As the text is shown.
+	std::pair<int, std::string> key(font_key(font, fScale), visible_text(text));
 	{
 		std::lock_guard<std::mutex> guard(fMetricsLock);
 		auto found = fWidths.find(key);
@@ -679,7 +713,7 @@ FltkDisplay::StringWidth(const font_spec& font, const char* text)
 	}
 	float width = 0;
 	_Call([&] {
-		width = logical_metric(font, fScale, [text] { return fl_width(text); });
+		width = logical_metric(font, fScale, [&key] { return fl_width(key.second.c_str()); });
 	});
 	std::lock_guard<std::mutex> guard(fMetricsLock);
 	fWidths.emplace(std::move(key), width);
@@ -801,8 +835,9 @@ FltkDisplay::_ApplyWindow(display_id window, const window_state& state)
 	record->hasState = true;
 
 	widget->SetBehaviour(state.alert, (state.flags & B_NOT_CLOSABLE) == 0);
-	if (first || widget->label() == NULL || state.title != widget->label())
-		widget->copy_label(state.title.c_str());
+	std::string title = visible_text(state.title);
+	if (first || widget->label() == NULL || title != widget->label())
+		widget->copy_label(title.c_str());
 	int x, y, w, h;
 	fScale.GetPixelFrame(state.frame, &x, &y, &w, &h);
 	w = std::max(1, w);
@@ -849,7 +884,7 @@ FltkDisplay::_ApplyView(display_id window, display_id view, const view_state& st
 
 	bool button = state.kind == VIEW_BUTTON || state.kind == VIEW_CHECK_BOX;
 	if (state.kind != VIEW_BORDER && state.kind != VIEW_PLAIN) {
-		std::string label = label_text(state.label, button);
+		std::string label = label_text(visible_text(state.label), button);
 		if (widget->label() == NULL || label != widget->label())
 			widget->copy_label(label.c_str());
 	}

@@ -3,6 +3,9 @@
  */
 #include <display/XdndTarget.h>
 
+#include <errno.h>
+#include <stdio.h>
+
 #include <new>
 #include <string>
 #include <vector>
@@ -19,6 +22,9 @@ namespace {
 
 // How long a source may take to hand over the data of a drop, or its next piece.
 const double kDataTimeout = 5.0;
+
+// A drop names files; more than this is no drop of files, and would only take memory.
+const size_t kMaxDropSize = 4 * 1024 * 1024;
 
 // The types a drop is read in, best first: a URI list names any file exactly; plain text, as
 // paths one a line, can't name a file whose name holds a newline.
@@ -68,8 +74,11 @@ XdndTarget::XdndTarget(drop_handler handler)
 	fType(None),
 	fRootX(0),
 	fRootY(0),
+	fWatched(None),
 	fConverting(false),
-	fIncremental(false)
+	fIncremental(false),
+	fTooLarge(false),
+	fAnnounced(0)
 {
 	for (const char* name : kTypes)
 		fTypes.push_back(XInternAtom(fDisplay, name, False));
@@ -101,6 +110,13 @@ XdndTarget::_Filter(void* event, void* data)
 					return 0;
 				self->_Converted(xEvent.xselection);
 				return 1;
+			case DestroyNotify:
+				// A source that goes away ends its drag; nobody is left to tell.
+				if (self->fSource != None && xEvent.xdestroywindow.window == self->fSource) {
+					self->fWatched = None;
+					self->_Reset();
+				}
+				return 0;
 			case PropertyNotify:
 				if (!self->fConverting || !self->fIncremental
 					|| xEvent.xproperty.window != self->fTarget
@@ -119,6 +135,14 @@ XdndTarget::_Filter(void* event, void* data)
 
 
 void
+XdndTarget::WindowFailed(Window window)
+{
+	if (window != None && fSource != None && (window == fSource || window == fTarget))
+		_Finish(false);
+}
+
+
+void
 XdndTarget::_TimedOut(void* data)
 {
 	static_cast<XdndTarget*>(data)->_Finish(false);
@@ -129,10 +153,14 @@ bool
 XdndTarget::_HandleMessage(const XClientMessageEvent& message)
 {
 	Atom type = message.message_type;
-	if (type != fEnter && type != fPosition && type != fLeave && type != fDropMessage)
+	if (type != fEnter && type != fPosition && type != fLeave && type != fDropMessage
+		&& type != fStatus && type != fFinished)
 		return false;
-	if (message.format != 32 || fl_find(message.window) == NULL)
-		return false;
+	// None of them is for FLTK's own drag and drop, which would answer any of them; and no
+	// drag of ours is ever under way for a status or an end to be meant for it.
+	if (message.format != 32 || fl_find(message.window) == NULL || type == fStatus
+		|| type == fFinished)
+		return true;
 	Window source = static_cast<Window>(message.data.l[0]);
 	if (type == fEnter)
 		_Enter(message);
@@ -155,6 +183,7 @@ XdndTarget::_Enter(const XClientMessageEvent& message)
 	_Reset();
 	fSource = static_cast<Window>(message.data.l[0]);
 	fTarget = message.window;
+	_Watch();
 
 	std::vector<Atom> offered;
 	if ((message.data.l[1] & 1) != 0) {
@@ -196,6 +225,7 @@ XdndTarget::_Position(const XClientMessageEvent& message)
 		// A position without an enter: nothing is known of what it offers.
 		_Reset();
 		fSource = source;
+		_Watch();
 	}
 	fTarget = message.window;
 	fRootX = static_cast<int>((message.data.l[2] >> 16) & 0xffff);
@@ -241,10 +271,15 @@ XdndTarget::_Converted(const XSelectionEvent& event)
 	bool incremental = false;
 	bool empty = false;
 	if (event.property == None || !_Read(&incremental, &empty)) {
-		_Finish(false);
+		_Refuse();
 		return;
 	}
 	if (incremental) {
+		if (fAnnounced > kMaxDropSize) {
+			fTooLarge = true;
+			_Refuse();
+			return;
+		}
 		fIncremental = true;
 		fData.clear();
 		_Wait();
@@ -260,7 +295,7 @@ XdndTarget::_ReadChunk()
 	bool incremental = false;
 	bool empty = false;
 	if (!_Read(&incremental, &empty) || incremental) {
-		_Finish(false);
+		_Refuse();
 		return;
 	}
 	if (empty)
@@ -287,12 +322,22 @@ XdndTarget::_Read(bool* _incremental, bool* _empty)
 				AnyPropertyType, &actual, &format, &count, &after, &bytes) != Success)
 			return false;
 		if (actual == fIncrType) {
+			// The size the source announces: at least that much is to come.
+			fAnnounced = 0;
+			if (bytes != NULL && format == 32 && count > 0)
+				fAnnounced = static_cast<unsigned long>(*reinterpret_cast<long*>(bytes));
 			if (bytes != NULL)
 				XFree(bytes);
 			*_incremental = true;
 			return true;
 		}
 		size_t length = count * static_cast<size_t>(format / 8);
+		if (fData.size() + length + after > kMaxDropSize) {
+			if (bytes != NULL)
+				XFree(bytes);
+			fTooLarge = true;
+			return false;
+		}
 		if (bytes != NULL) {
 			fData.append(reinterpret_cast<const char*>(bytes), length);
 			XFree(bytes);
@@ -335,6 +380,33 @@ XdndTarget::_Finish(bool accepted)
 }
 
 
+// The data can't be had, or is too much to take: the drop is refused, and what the source may
+// still have put on our window goes.
+void
+XdndTarget::_Refuse()
+{
+	if (fTooLarge) {
+		fprintf(stderr, "%s: refused a drop of more than %zu MiB\n",
+			program_invocation_short_name, kMaxDropSize / (1024 * 1024));
+	}
+	if (fTarget != None)
+		XDeleteProperty(fDisplay, fTarget, fProperty);
+	_Finish(false);
+}
+
+
+// Hears of the source's window going away during its drag. Our own windows, and the root,
+// are watched already or never go.
+void
+XdndTarget::_Watch()
+{
+	if (fSource == None || fl_find(fSource) != NULL || fSource == DefaultRootWindow(fDisplay))
+		return;
+	XSelectInput(fDisplay, fSource, StructureNotifyMask);
+	fWatched = fSource;
+}
+
+
 // Gives the source another while for the data, or its next piece.
 void
 XdndTarget::_Wait()
@@ -348,11 +420,17 @@ void
 XdndTarget::_Reset()
 {
 	Fl::remove_timeout(&_TimedOut, this);
+	if (fWatched != None) {
+		XSelectInput(fDisplay, fWatched, NoEventMask);
+		fWatched = None;
+	}
 	fSource = None;
 	fTarget = None;
 	fType = None;
 	fConverting = false;
 	fIncremental = false;
+	fTooLarge = false;
+	fAnnounced = 0;
 	std::string().swap(fData);
 }
 

@@ -37,6 +37,10 @@ public:
 	XdndTarget(const XdndTarget&) = delete;
 	XdndTarget& operator=(const XdndTarget&) = delete;
 
+	// An X error named window: if the drag under way comes from it or is over it, the drag
+	// ends, refused.
+	void WindowFailed(Window window);
+
 private:
 	static int _Filter(void* event, void* self);
 	static void _TimedOut(void* self);
@@ -49,6 +53,8 @@ private:
 	void _ReadChunk();
 	void _Deliver();
 	void _Finish(bool accepted);
+	void _Refuse();
+	void _Watch();
 	void _Wait();
 	void _Reset();
 	void _Send(Window to, Window from, Atom type, long l1, long l2, long l3, long l4);
@@ -78,9 +84,15 @@ private:
 	Atom fType;
 	int fRootX;
 	int fRootY;
+	// The source's window, watched for its going away; None when it isn't.
+	Window fWatched;
 	// Between the drop and its data: the data asked for, coming in pieces if incremental.
 	bool fConverting;
 	bool fIncremental;
+	// The data was found to be more than a drop may be.
+	bool fTooLarge;
+	// The size an incremental source announced.
+	unsigned long fAnnounced;
 	std::string fData;
 };
 

@@ -1,8 +1,9 @@
 /*
  * Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
  */
-// A later start facing a running instance that takes no connections: it gives up in time
-// instead of waiting in connect() for good.
+// Single launch: a later start facing a running instance that takes no connections gives up in
+// time instead of waiting in connect() for good; the socket is the display's, however its
+// name is spelled.
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/socket.h>
@@ -10,6 +11,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -82,4 +84,51 @@ TEST(SingleLaunchTest, AnInstanceWhoseBacklogIsFullIsGivenUpOnInTime)
 	close(server);
 	std::error_code error;
 	std::filesystem::remove_all(folder, error);
+}
+
+
+namespace {
+
+std::string
+path_for_display(const char* display)
+{
+	setenv("DISPLAY", display, 1);
+	std::string path;
+	EXPECT_EQ(BPrivate::launch_socket_path("application/x-vnd.test-Launch", &path), B_OK)
+		<< display;
+	return path;
+}
+
+} // namespace
+
+
+// One instance per display, however its name is spelled.
+TEST(SingleLaunchTest, TheSocketIsTheDisplaysWhateverItsSpelling)
+{
+	const char* saved = getenv("DISPLAY");
+	std::string savedDisplay = saved != nullptr ? saved : "";
+	char host[256] = {};
+	ASSERT_EQ(gethostname(host, sizeof(host) - 1), 0);
+
+	std::string local = path_for_display(":0");
+	for (std::string spelling : {":0.0", ":0.1", "unix:0", "unix:0.0", "unix/:0", "localhost:0",
+			"localhost:0.0", "LocalHost:00", "127.0.0.1:0", "[::1]:0", "tcp/localhost:0"}) {
+		EXPECT_EQ(path_for_display(spelling.c_str()), local) << spelling;
+	}
+	EXPECT_EQ(path_for_display((std::string(host) + ":0").c_str()), local);
+
+	// Other displays, here or elsewhere, and values that name no display, are their own.
+	std::vector<std::string> others = {local};
+	for (const char* other : {":1", ":10.0", "otherhost:0", "otherhost:1", "otherhost",
+			":0.x", ":"}) {
+		std::string path = path_for_display(other);
+		EXPECT_EQ(std::find(others.begin(), others.end(), path), others.end()) << other;
+		others.push_back(path);
+	}
+	EXPECT_EQ(path_for_display("OtherHost:1.0"), path_for_display("otherhost:1"));
+
+	if (saved != nullptr)
+		setenv("DISPLAY", savedDisplay.c_str(), 1);
+	else
+		unsetenv("DISPLAY");
 }

@@ -11,7 +11,20 @@
 //                                  drags to root X,Y over ID and drops there, offering each
 //                                  TYPE with its FILE's bytes; prints "asked TYPE" for each
 //                                  type the target asks for, then the target's answer; a
-//                                  FILE "-" offers the type but refuses to hand it over
+//                                  FILE "-" offers the type but refuses to hand it over;
+//                                  then "accepted" or "not accepted"
+//   xtool drop-whole ID X Y TYPE FILE [TYPE FILE]...
+//                                  the same, the data in one piece however large
+//   xtool drop-vanish ID X Y TYPE FILE
+//                                  starts the drag, and destroys its window before the drop
+//   xtool drop-die ID X Y TYPE FILE
+//                                  drops, and exits once the target has the first piece of the
+//                                  data (which must come in pieces)
+//   xtool xdnd ID MESSAGE SOURCE [FORMAT]
+//                                  sends ID the one XDND message (XdndEnter with a list of
+//                                  types, XdndPosition, XdndDrop) naming SOURCE as its source,
+//                                  in FORMAT (32 unless told)
+//   xtool destroy ID               destroys window ID, as any client may
 //
 // The drop plays the source's half of XDND as the file managers' toolkits do: the pointer is
 // grabbed while it moves onto the target, and let go before the drop, so that the target sees
@@ -21,6 +34,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -80,24 +94,34 @@ title_of(Window window, std::string* title)
 }
 
 
+// A window manager puts each top-level window in a frame of its own: the window may be a child
+// of the root's child.
 Window
-find_window(const char* title)
+find_window(const char* title, Window parentWindow = None, int depth = 0)
 {
 	Window root;
 	Window parent;
 	Window* children = NULL;
 	unsigned int count = 0;
-	if (XQueryTree(sDisplay, DefaultRootWindow(sDisplay), &root, &parent, &children, &count) == 0)
+	if (parentWindow == None)
+		parentWindow = DefaultRootWindow(sDisplay);
+	sBadWindow = false;
+	if (XQueryTree(sDisplay, parentWindow, &root, &parent, &children, &count) == 0 || sBadWindow)
 		return None;
 	Window found = None;
 	for (unsigned int i = 0; i < count && found == None; i++) {
 		XWindowAttributes attributes;
 		std::string name;
 		sBadWindow = false;
-		if (XGetWindowAttributes(sDisplay, children[i], &attributes) != 0 && !sBadWindow
-			&& attributes.map_state == IsViewable && title_of(children[i], &name)
-			&& name == title)
-			found = children[i];
+		if (XGetWindowAttributes(sDisplay, children[i], &attributes) == 0 || sBadWindow
+			|| attributes.map_state != IsViewable)
+			continue;
+		if (title_of(children[i], &name)) {
+			if (name == title)
+				found = children[i];
+		} else if (depth == 0) {
+			found = find_window(title, children[i], 1);
+		}
 	}
 	if (children != NULL)
 		XFree(children);
@@ -203,6 +227,15 @@ typedef std::vector<std::pair<Atom, const std::string*>> offer_list;
 // Toolkits send data larger than this in pieces (INCR), as large drops come from them.
 const size_t kPieceSize = 256 * 1024 - 100;
 
+// How the drag goes wrong, if it does.
+enum drag_mode {
+	kHonest,
+	kWhole,
+	kVanish,
+	kDie,
+};
+drag_mode sMode = kHonest;
+
 
 // Waits until the requestor deleted the property, which asks for the next piece.
 bool
@@ -240,6 +273,9 @@ send_in_pieces(const XSelectionRequestEvent& request, Atom property, const std::
 	XFlush(sDisplay);
 	size_t offset = 0;
 	while (wait_deleted(request.requestor, property, deadline)) {
+		// The source dies halfway: the target has had one piece.
+		if (sMode == kDie && offset > 0)
+			_exit(0);
 		size_t length = std::min(kPieceSize, bytes.size() - offset);
 		XChangeProperty(sDisplay, request.requestor, property, request.target, 8,
 			PropModeReplace, reinterpret_cast<const unsigned char*>(bytes.data() + offset),
@@ -283,7 +319,7 @@ answer_request(const XSelectionRequestEvent& request, const offer_list& offers)
 		if (offer.first != request.target || offer.second == NULL)
 			continue;
 		const std::string& bytes = *offer.second;
-		if (bytes.size() > kPieceSize) {
+		if (bytes.size() > kPieceSize && sMode != kWhole) {
 			send_in_pieces(request, property, bytes, &reply);
 			return;
 		}
@@ -402,6 +438,12 @@ drop(Window target, int x, int y, char** types, int typeCount)
 	}
 	// The button goes up: the source lets go of the pointer, which now enters the target.
 	XUngrabPointer(sDisplay, CurrentTime);
+	if (sMode == kVanish) {
+		XDestroyWindow(sDisplay, source);
+		XSync(sDisplay, False);
+		printf("vanished\n");
+		return 0;
+	}
 	if ((answer.xclient.data.l[1] & 1) == 0) {
 		send_xdnd(target, source, "XdndLeave", 0, 0, 0, 0);
 		printf("refused\n");
@@ -413,6 +455,35 @@ drop(Window target, int x, int y, char** types, int typeCount)
 		return 1;
 	}
 	printf("finished\n");
+	printf((answer.xclient.data.l[1] & 1) != 0 ? "accepted\n" : "not accepted\n");
+	return 0;
+}
+
+
+int
+send_message(Window target, const char* type, Window source, int format)
+{
+	long copy = static_cast<long>(XInternAtom(sDisplay, "XdndActionCopy", False));
+	long text = static_cast<long>(XInternAtom(sDisplay, "text/uri-list", False));
+	XEvent event = {};
+	event.xclient.type = ClientMessage;
+	event.xclient.window = target;
+	event.xclient.message_type = XInternAtom(sDisplay, type, False);
+	event.xclient.format = format;
+	event.xclient.data.l[0] = static_cast<long>(source);
+	if (strcmp(type, "XdndEnter") == 0) {
+		// More types than three: the target reads the source's list.
+		event.xclient.data.l[1] = (5L << 24) | 1;
+		event.xclient.data.l[2] = text;
+	} else if (strcmp(type, "XdndPosition") == 0) {
+		event.xclient.data.l[2] = (10L << 16) | 10;
+		event.xclient.data.l[3] = CurrentTime;
+		event.xclient.data.l[4] = copy;
+	} else if (strcmp(type, "XdndDrop") == 0) {
+		event.xclient.data.l[2] = CurrentTime;
+	}
+	XSendEvent(sDisplay, target, False, NoEventMask, &event);
+	XSync(sDisplay, False);
 	return 0;
 }
 
@@ -435,9 +506,24 @@ main(int argc, char** argv)
 		return wait_gone(strtoul(argv[2], NULL, 0), atoi(argv[3]));
 	if (command == "close" && argc == 3)
 		return close_window(strtoul(argv[2], NULL, 0));
-	if (command == "drop" && argc >= 7 && argc % 2 == 1)
+	if (command == "destroy" && argc == 3) {
+		XDestroyWindow(sDisplay, strtoul(argv[2], NULL, 0));
+		XSync(sDisplay, False);
+		return sBadWindow ? 1 : 0;
+	}
+	if (command == "xdnd" && (argc == 5 || argc == 6))
+		return send_message(strtoul(argv[2], NULL, 0), argv[3], strtoul(argv[4], NULL, 0),
+			argc == 6 ? atoi(argv[5]) : 32);
+	if (command == "drop-whole")
+		sMode = kWhole;
+	else if (command == "drop-vanish")
+		sMode = kVanish;
+	else if (command == "drop-die")
+		sMode = kDie;
+	if ((command == "drop" || sMode != kHonest) && argc >= 7 && argc % 2 == 1)
 		return drop(strtoul(argv[2], NULL, 0), atoi(argv[3]), atoi(argv[4]), argv + 5, argc - 5);
 	fprintf(stderr, "usage: xtool wait-window TITLE MS | wait-gone ID MS | close ID"
-		" | drop ID X Y TYPE FILE [TYPE FILE]...\n");
+		" | drop[-whole|-vanish|-die] ID X Y TYPE FILE [TYPE FILE]..."
+		" | xdnd ID MESSAGE SOURCE [FORMAT] | destroy ID\n");
 	return 2;
 }
