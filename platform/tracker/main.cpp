@@ -22,6 +22,7 @@
 #include <app/private/LaunchArguments.h>
 #include <display/DisplayServer.h>
 #include <display/UriList.h>
+#include <support/private/TextEscape.h>
 
 
 namespace {
@@ -59,7 +60,8 @@ ref_for_item(const char* item, entry_ref* ref)
 	if (status == B_OK)
 		status = get_ref_for_path(path.c_str(), ref);
 	if (status != B_OK) {
-		fprintf(stderr, "%s: leaving out \"%s\": %s\n", kProgram, item, describe(status));
+		fprintf(stderr, "%s: leaving out \"%s\": %s\n", kProgram,
+			BPrivate::escaped_text(item).c_str(), describe(status));
 		return false;
 	}
 	return true;

@@ -267,7 +267,7 @@ case_open_failures() {
 	chmod 600 "$work/locked"
 	chown 65534:65534 "$work/locked"
 	start host setpriv --reuid=65534 --regid=65534 --clear-groups "$HOST" "$ADDON" \
-		"$work/locked/file" "$work/missing" "file://$work/x?query"
+		"$work/locked/file" "$work/missing" "file://$work/x?query" "$(printf 'sftp://h/\033[2J')"
 	local i
 	for i in 1 2; do
 		window "Bitgate Error"
@@ -284,6 +284,8 @@ case_open_failures() {
 		"Permission denied" "$work/missing" "No such file or directory" "$work/x?query" \
 		"No such file or directory")
 	[ "$(cat "$work/host.out")" = "$expected" ] || fail "said: $(cat "$work/host.out")"
+	# The host's own line for an item it can't hand over escapes the name too.
+	grep -qF 'leaving out "sftp://h/\x1b[2J"' "$work/host.err" || fail "said: $(cat "$work/host.err")"
 }
 
 
