@@ -80,10 +80,16 @@ seal(std::vector<uint8>& buffer, size_t headerSize = kHeaderSize)
 }
 
 
+// A type of its own rather than fclose's pointer, whose attributes a template argument drops.
+struct FileCloser {
+	void operator()(FILE* file) const { fclose(file); }
+};
+
+
 std::string
 print_to_string(const BMessage& message)
 {
-	std::unique_ptr<FILE, decltype(&fclose)> file(tmpfile(), fclose);
+	std::unique_ptr<FILE, FileCloser> file(tmpfile());
 	if (file == nullptr)
 		return "(no temporary file)";
 
