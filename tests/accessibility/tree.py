@@ -437,12 +437,16 @@ class Orca:
 		return spoken
 
 	def wait_for_speech(self, expected, since):
-		"""Waits until expected, in order, was spoken after the first since utterances."""
+		"""Waits until expected, in order, was spoken after the first since utterances. An
+		utterance Orca's versions word differently is given as a tuple of the wordings."""
+		def heard(text, wanted):
+			return text in wanted if isinstance(wanted, tuple) else text == wanted
+
 		def spoken():
 			said = self.speech()[since:]
 			position = 0
 			for text in said:
-				if position < len(expected) and text == expected[position]:
+				if position < len(expected) and heard(text, expected[position]):
 					position += 1
 			return position == len(expected)
 		try:
@@ -473,8 +477,9 @@ def case_orca(programs, work):
 		# The window takes the keyboard: Orca reads it, its first panel and the focused box.
 		subprocess.run(["xdotool", "windowfocus", "--sync", x_window("notes.txt")[0]],
 			check=True, timeout=DEADLINE)
-		said = orca.wait_for_speech(["notes.txt frame.", "Owner panel.",
-			"read check box checked."], said)
+		# Orca 48 ends "frame" and "panel" without a period.
+		said = orca.wait_for_speech([("notes.txt frame.", "notes.txt frame"),
+			("Owner panel.", "Owner panel"), "read check box checked."], said)
 		for key, expected in (("Tab", ["tab", "write check box checked."]),
 				("Tab", ["tab", "execute check box not checked."]),
 				("space", ["space", "checked"])):
@@ -488,7 +493,7 @@ def case_orca(programs, work):
 		subprocess.run(["xdotool", "windowfocus", "--sync", x_window("Bitgate Error")[0]],
 			check=True, timeout=DEADLINE)
 		said = orca.wait_for_speech(["alert Bitgate Error.", "Woah, I've opened too many nodes...",
-			"Dang push button."], said)
+			("Dang push button.", "Dang button.")], said)
 		print("Orca said:\n" + "\n".join(orca.speech()))
 	finally:
 		orca.stop()
