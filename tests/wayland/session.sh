@@ -269,7 +269,7 @@ file_manager() {
 	shift 2
 	start fm "$@" "$folder"
 	desktop_window "$class"
-	desk place "$class" 0 0 700 520 >/dev/null || fail "the file manager's window was not placed"
+	desk place "$class" 0 40 700 520 >/dev/null || fail "the file manager's window was not placed"
 	until_true 10 "the file manager's window did not move ($dw_x,$dw_y ${dw_w}x$dw_h)" \
 		placed_in_corner "$class"
 }
@@ -312,7 +312,7 @@ entry_case() {
 	shift 2
 	local -a keys=()
 	while [ "$1" != -- ]; do
-		keys+=(key "$1" sleep 0.3)
+		keys+=(key "$1" sleep 0.5)
 		shift
 	done
 	shift
@@ -367,10 +367,12 @@ case_gnome_drag() {
 	drop_case org.gnome.Nautilus nautilus --new-window
 }
 
+# Nautilus's context menu of a file: "Open", "Open With…", "Scripts"; the Scripts page opens on
+# its back button, ours below it.
 case_gnome_entry() {
 	start_gnome
 	nautilus_scripts
-	entry_case org.gnome.Nautilus -- "${nautilus_keys[@]:-Menu}" -- nautilus --new-window
+	entry_case org.gnome.Nautilus -- Menu Down Down Right Down Return -- nautilus --new-window
 }
 
 case_gnome_cascade() {
