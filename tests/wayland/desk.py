@@ -10,6 +10,7 @@
 #
 # desk.py send SOCKET COMMAND...: runs the commands in turn, prints what they print:
 #   move X Y      pointer to X,Y (logical pixels)     down / up   the left button
+#   menu          a click of the right button
 #   key K[+K...]  presses the keys, releases them     sleep S     waits S seconds
 #   shot FILE     the screen as PNG                    windows     one line a window:
 #                                                      CLASS X Y WIDTH HEIGHT FOCUS TITLE
@@ -26,12 +27,13 @@ import tempfile
 import time
 
 BTN_LEFT = 0x110
+BTN_RIGHT = 0x111
 KEYS = {
 	"Escape": 1, "Tab": 15, "Return": 28, "ctrl": 29, "shift": 42, "alt": 56, "space": 57,
 	"F10": 68, "Up": 103, "Left": 105, "Right": 106, "Down": 108, "Menu": 127, "super": 125,
 	"a": 30, "s": 31, "d": 32, "e": 18, "p": 25,
 }
-ARITY = {"move": 2, "down": 0, "up": 0, "key": 1, "sleep": 1, "shot": 1, "windows": 0,
+ARITY = {"move": 2, "down": 0, "up": 0, "menu": 0, "key": 1, "sleep": 1, "shot": 1, "windows": 0,
 	"place": 5}
 
 
@@ -79,8 +81,8 @@ class Gnome:
 	def move(self, x, y):
 		self.session.NotifyPointerMotionAbsolute(self.stream, float(x), float(y))
 
-	def button(self, pressed):
-		self.session.NotifyPointerButton(BTN_LEFT, pressed)
+	def button(self, button, pressed):
+		self.session.NotifyPointerButton(button, pressed)
 
 	def key(self, code, pressed):
 		self.session.NotifyKeyboardKeycode(code, pressed)
@@ -186,8 +188,8 @@ class Kde:
 		self.wayland.request(self.input, 9, self.fixed(x) + self.fixed(y))
 		self.wayland.roundtrip()
 
-	def button(self, pressed):
-		self.wayland.request(self.input, 2, struct.pack("=II", BTN_LEFT, 1 if pressed else 0))
+	def button(self, button, pressed):
+		self.wayland.request(self.input, 2, struct.pack("=II", button, 1 if pressed else 0))
 		self.wayland.roundtrip()
 
 	def key(self, code, pressed):
@@ -198,7 +200,7 @@ class Kde:
 		screenshot = self.bus.get_object("org.kde.KWin", "/org/kde/KWin/ScreenShot2")
 		reader, writer = os.pipe()
 		try:
-			meta = screenshot.CaptureWorkspace({}, self.dbus.types.UnixFd(writer),
+			meta = screenshot.CaptureWorkspace({}, self.dbus.types.UnixFd(writer), signature="a{sv}h",
 				dbus_interface="org.kde.KWin.ScreenShot2")
 		finally:
 			os.close(writer)
@@ -219,7 +221,8 @@ class Kde:
 			file.write(source)
 		try:
 			scripting = self.bus.get_object("org.kde.KWin", "/Scripting")
-			identity = scripting.loadScript(file.name, marker, dbus_interface="org.kde.kwin.Scripting")
+			identity = scripting.loadScript(file.name, marker, signature="ss",
+				dbus_interface="org.kde.kwin.Scripting")
 			script = self.bus.get_object("org.kde.KWin", "/Scripting/Script%d" % identity)
 			script.run(dbus_interface="org.kde.kwin.Script")
 			lines = []
@@ -267,7 +270,10 @@ def run(desk, words):
 		if command == "move":
 			desk.move(*args)
 		elif command in ("down", "up"):
-			desk.button(command == "down")
+			desk.button(BTN_LEFT, command == "down")
+		elif command == "menu":
+			desk.button(BTN_RIGHT, True)
+			desk.button(BTN_RIGHT, False)
 		elif command == "key":
 			codes = keycodes(args[0])
 			for code in codes:

@@ -68,7 +68,10 @@ outside() {
 	if [[ $case == kde_* ]]; then
 		cp "$(command -v kwin_wayland)" "$work/kwin_wayland"
 	fi
-	[ ${#as_user[@]} -gt 0 ] && chown -R "$user:" "$work"
+	# The installed tree stays root's, as in /usr: Dolphin takes service menus only from root's
+	# files or executable ones.
+	[ ${#as_user[@]} -gt 0 ] && chown "$user:" "$work" && chown -R "$user:" "$work/home" \
+		"$work/files" "$work/runtime"
 	# The compositors' Xwayland puts its socket there, as any X server does; a fresh machine
 	# that never ran one lacks the folder.
 	if [ ! -d /tmp/.X11-unix ]; then
