@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <display/FltkDisplay.h>
+#include <display/InputPort.h>
 
 
 namespace BPrivate {
@@ -21,6 +22,7 @@ namespace {
 std::mutex sServerLock;
 std::atomic<DisplayServer*> sCurrent{nullptr};
 std::atomic<display_id> sNextId{1};
+std::atomic<InputPort*> sInputPort{nullptr};
 // Backends replaced by another, kept where they can be reached: a window may still use one.
 std::vector<DisplayServer*>& sRetired = *new std::vector<DisplayServer*>;
 
@@ -89,6 +91,13 @@ private:
 	std::unique_ptr<FltkDisplay> fServer;
 };
 
+
+InputPort*
+input_port()
+{
+	return sInputPort.load(std::memory_order_acquire);
+}
+
 } // namespace
 
 
@@ -136,6 +145,50 @@ display_id
 new_display_id()
 {
 	return sNextId.fetch_add(1, std::memory_order_relaxed);
+}
+
+
+InputPort::~InputPort()
+{
+}
+
+
+void
+install_input_port(InputPort* port)
+{
+	sInputPort.store(port, std::memory_order_release);
+}
+
+
+void
+deliver_click(display_id window, display_id view)
+{
+	if (InputPort* port = input_port())
+		port->Click(window, view);
+}
+
+
+void
+deliver_mouse_down(display_id window, display_id view, BPoint where)
+{
+	if (InputPort* port = input_port())
+		port->MouseDown(window, view, where);
+}
+
+
+void
+deliver_close(display_id window)
+{
+	if (InputPort* port = input_port())
+		port->Close(window);
+}
+
+
+void
+deliver_drop(display_id window, BPoint where, const BMessage& message)
+{
+	if (InputPort* port = input_port())
+		port->Drop(window, where, message);
 }
 
 

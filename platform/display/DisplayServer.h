@@ -40,8 +40,8 @@ struct font_spec {
 struct window_state {
 	BRect frame;
 	std::string title;
-	uint32 type = 0;
-	uint32 flags = 0;
+	// The window has a close box, and closing it asks the window to quit.
+	bool closable = true;
 	bool shown = false;
 	// An alert: kept above the other windows, which stay usable.
 	bool alert = false;
@@ -67,7 +67,7 @@ struct view_state {
 
 // What shows the windows. The kits call it from any of their threads; a backend serialises the
 // calls itself. Removals never throw. The input a backend receives goes back to the kits through
-// the deliver_* functions below.
+// the deliver_* functions below, which hand it to the installed InputPort.
 class DisplayServer {
 public:
 	virtual ~DisplayServer();

@@ -22,7 +22,6 @@
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 
-#include <InterfaceDefs.h>
 #include <Message.h>
 
 #include <accessibility/AccessibleDisplay.h>
@@ -834,7 +833,7 @@ FltkDisplay::_ApplyWindow(display_id window, const window_state& state)
 	record->state = state;
 	record->hasState = true;
 
-	widget->SetBehaviour(state.alert, (state.flags & B_NOT_CLOSABLE) == 0);
+	widget->SetBehaviour(state.alert, state.closable);
 	std::string title = visible_text(state.title);
 	if (first || widget->label() == NULL || title != widget->label())
 		widget->copy_label(title.c_str());

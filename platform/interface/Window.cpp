@@ -4,82 +4,16 @@
 #include <Window.h>
 
 #include <memory>
-#include <mutex>
 #include <new>
 
 #include <Control.h>
 #include <View.h>
 
-#include <app/private/MessagePrivate.h>
 #include <display/DisplayServer.h>
+#include <interface/private/WindowInput.h>
 
 
 using namespace BPrivate;
-
-
-namespace {
-
-const uint32 kMsgClick = '_CLK';
-const char* const kViewField = "be:view";
-const char* const kWhereField = "be:where";
-
-// Windows by display token, so that input from the display finds its window while it exists.
-// Never destroyed: windows' threads may outlive the process's static objects.
-std::mutex sWindowsLock;
-std::unordered_map<int32, BWindow*>& sWindows = *new std::unordered_map<int32, BWindow*>;
-
-
-void
-post_to_window(display_id window, BMessage& message)
-{
-	std::lock_guard<std::mutex> guard(sWindowsLock);
-	auto found = sWindows.find(window);
-	if (found != sWindows.end())
-		found->second->PostMessage(&message);
-}
-
-} // namespace
-
-
-namespace BPrivate {
-
-
-void
-deliver_click(display_id window, display_id view)
-{
-	BMessage message(kMsgClick);
-	if (message.AddInt32(kViewField, view) == B_OK)
-		post_to_window(window, message);
-}
-
-
-void
-deliver_mouse_down(display_id window, display_id view, BPoint where)
-{
-	BMessage message(B_MOUSE_DOWN);
-	if (message.AddInt32(kViewField, view) == B_OK && message.AddPoint(kWhereField, where) == B_OK)
-		post_to_window(window, message);
-}
-
-
-void
-deliver_close(display_id window)
-{
-	BMessage message(B_QUIT_REQUESTED);
-	post_to_window(window, message);
-}
-
-
-void
-deliver_drop(display_id window, BPoint where, const BMessage& message)
-{
-	BMessage drop(message);
-	BMessage::Private(&drop).SetWasDropped(true, where);
-	post_to_window(window, drop);
-}
-
-
-} // namespace BPrivate
 
 
 BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
@@ -97,10 +31,7 @@ BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
 {
 	(void)workspace;
 	auto topView = std::make_unique<BView>(Bounds(), "top", B_FOLLOW_ALL, 0);
-	{
-		std::lock_guard<std::mutex> guard(sWindowsLock);
-		sWindows.emplace(fToken, this);
-	}
+	WindowInput::Register(fToken, this);
 	fTopView = topView.release();
 	fTopView->fWindow = this;
 }
@@ -108,10 +39,7 @@ BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
 
 BWindow::~BWindow()
 {
-	{
-		std::lock_guard<std::mutex> guard(sWindowsLock);
-		sWindows.erase(fToken);
-	}
+	WindowInput::Unregister(fToken);
 	while (BView* child = fTopView->ChildAt(0)) {
 		fTopView->RemoveChild(child);
 		delete child;
@@ -183,16 +111,16 @@ BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 	if (handler == this) {
 		int32 token;
 		switch (message->what) {
-			case kMsgClick:
-				if (message->FindInt32(kViewField, &token) == B_OK)
+			case WindowInput::kMsgClick:
+				if (message->FindInt32(WindowInput::kViewField, &token) == B_OK)
 					_HandleClick(token);
 				return;
 			case B_MOUSE_DOWN:
 			{
 				BPoint where;
-				auto found = message->FindInt32(kViewField, &token) == B_OK
+				auto found = message->FindInt32(WindowInput::kViewField, &token) == B_OK
 					? fViews.find(token) : fViews.end();
-				if (found != fViews.end() && message->FindPoint(kWhereField, &where) == B_OK)
+				if (found != fViews.end() && message->FindPoint(WindowInput::kWhereField, &where) == B_OK)
 					found->second->MouseDown(where);
 				return;
 			}
@@ -365,8 +293,7 @@ BWindow::_SendWindow(bool shown)
 	window_state state;
 	state.frame = fFrame;
 	state.title = fTitle;
-	state.type = fType;
-	state.flags = fFlags;
+	state.closable = (fFlags & B_NOT_CLOSABLE) == 0;
 	state.shown = shown;
 	state.alert = fAlert;
 	display_server()->SetWindow(fToken, state);
