@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include <display/UriList.h>
+#include <storage/private/UriList.h>
 
 
 namespace {

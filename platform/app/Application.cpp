@@ -20,7 +20,7 @@
 
 #include <app/private/LaunchArguments.h>
 #include <app/private/SingleLaunch.h>
-#include <display/UriList.h>
+#include <storage/private/UriList.h>
 #include <storage/private/ResourceFile.h>
 #include <support/private/TextEscape.h>
 

@@ -28,8 +28,8 @@
 #include <display/ButtonWidget.h>
 #include <display/CheckBoxWidget.h>
 #include <display/DisplayOpening.h>
+#include <display/DropMessage.h>
 #include <display/ScaledFrames.h>
-#include <display/UriList.h>
 #include <display/VisibleText.h>
 #include <display/WorkArea.h>
 #include <display/XErrors.h>

@@ -21,7 +21,7 @@
 
 #include <app/private/LaunchArguments.h>
 #include <display/DisplayServer.h>
-#include <display/UriList.h>
+#include <storage/private/UriList.h>
 #include <support/private/TextEscape.h>
 
 

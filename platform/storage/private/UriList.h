@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include <Message.h>
 #include <SupportDefs.h>
 
 
@@ -29,11 +28,6 @@ status_t path_for_uri_list_line(const std::string& line, std::string* _path);
 // Reads a drop. CRs, blank lines and '#' comment lines are left out; true when at least one line
 // remains and every remaining line names a local file, whose paths then fill _paths in order.
 bool parse_uri_list(const char* text, size_t length, std::vector<std::string>* _paths);
-
-// The message a drop of these bytes makes: B_SIMPLE_DATA with a "refs" entry for each item of
-// the list that exists, the others left out; B_MIME_DATA with the bytes as "text/plain" when they
-// are no file list or name nothing that exists.
-BMessage drop_message(const char* text, size_t length);
 
 // The path a command-line item names: a file: URI, or a path, a relative one taken from the
 // current folder. B_BAD_VALUE for an empty item or a URI of another kind.
