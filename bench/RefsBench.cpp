@@ -33,7 +33,7 @@
 #include <Message.h>
 
 #include <display/DisplayServer.h>
-#include <display/HeadlessDisplay.h>
+#include <display/headless/HeadlessDisplay.h>
 
 #include "OpenDisplay.h"
 

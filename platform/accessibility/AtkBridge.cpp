@@ -6,7 +6,7 @@
 // GLib's default main context and runs its loop: every GLib and ATK call is made there.
 
 #include <accessibility/AccessibilityBridge.h>
-#include <accessibility/AccessibleDisplay.h>
+#include <display/fltk/AccessibleDisplay.h>
 #include <display/VisibleText.h>
 
 #include <algorithm>

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <vector>
 
-#include <display/FltkDisplay.h>
+#include <display/fltk/FltkDisplay.h>
 #include <display/InputPort.h>
 
 

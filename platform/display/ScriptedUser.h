@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include <display/HeadlessDisplay.h>
+#include <display/headless/HeadlessDisplay.h>
 
 
 namespace BPrivate {

@@ -1,7 +1,7 @@
 /*
  * Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
  */
-#include <display/DropMessage.h>
+#include <display/fltk/DropMessage.h>
 
 #include <fcntl.h>
 #include <stdlib.h>

@@ -1,7 +1,7 @@
 /*
  * Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
  */
-#include <accessibility/AccessibleDisplay.h>
+#include <display/fltk/AccessibleDisplay.h>
 
 #include <dlfcn.h>
 #include <stdio.h>

@@ -1,7 +1,7 @@
 /*
  * Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
  */
-#include <display/CheckBoxWidget.h>
+#include <display/fltk/CheckBoxWidget.h>
 
 #include <FL/Fl.H>
 #include <FL/fl_draw.H>

@@ -1,7 +1,7 @@
 /*
  * Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
  */
-#include <display/DisplayOpening.h>
+#include <display/fltk/DisplayOpening.h>
 
 #include <dlfcn.h>
 #include <stdarg.h>
@@ -9,7 +9,7 @@
 #include <FL/Fl.H>
 #include <FL/x.H>
 
-#include <display/XErrors.h>
+#include <display/fltk/XErrors.h>
 
 
 namespace {

@@ -1,7 +1,7 @@
 /*
  * Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
  */
-#include <display/FltkDisplay.h>
+#include <display/fltk/FltkDisplay.h>
 
 #include <limits.h>
 #include <math.h>
@@ -24,16 +24,16 @@
 
 #include <Message.h>
 
-#include <accessibility/AccessibleDisplay.h>
-#include <display/ButtonWidget.h>
-#include <display/CheckBoxWidget.h>
-#include <display/DisplayOpening.h>
-#include <display/DropMessage.h>
+#include <display/fltk/AccessibleDisplay.h>
+#include <display/fltk/ButtonWidget.h>
+#include <display/fltk/CheckBoxWidget.h>
+#include <display/fltk/DisplayOpening.h>
+#include <display/fltk/DropMessage.h>
 #include <display/ScaledFrames.h>
 #include <display/VisibleText.h>
-#include <display/WorkArea.h>
-#include <display/XErrors.h>
-#include <display/XdndTarget.h>
+#include <display/fltk/WorkArea.h>
+#include <display/fltk/XErrors.h>
+#include <display/fltk/XdndTarget.h>
 
 
 namespace BPrivate {

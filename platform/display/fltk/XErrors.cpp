@@ -1,7 +1,7 @@
 /*
  * Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
  */
-#include <display/XErrors.h>
+#include <display/fltk/XErrors.h>
 
 #include <mutex>
 #include <new>

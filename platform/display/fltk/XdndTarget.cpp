@@ -1,7 +1,7 @@
 /*
  * Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
  */
-#include <display/XdndTarget.h>
+#include <display/fltk/XdndTarget.h>
 
 #include <errno.h>
 #include <stdio.h>

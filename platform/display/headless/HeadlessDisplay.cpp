@@ -1,7 +1,7 @@
 /*
  * Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
  */
-#include <display/HeadlessDisplay.h>
+#include <display/headless/HeadlessDisplay.h>
 
 #include <math.h>
 
