@@ -5,26 +5,18 @@
 #define FLTK_DISPLAY_H
 
 
-#include <condition_variable>
-#include <functional>
-#include <map>
 #include <memory>
-#include <mutex>
-#include <optional>
-#include <string>
-#include <thread>
-#include <utility>
-#include <vector>
 
 #include <display/DisplayScale.h>
 #include <display/DisplayServer.h>
+#include <display/fltk/MetricCache.h>
+#include <display/fltk/RecordSync.h>
+#include <display/fltk/RequestQueue.h>
 
 
 namespace BPrivate {
 
 
-class AccessibleDisplay;
-class FltkWindow;
 class WorkArea;
 
 
@@ -51,48 +43,19 @@ public:
 	BRect ScreenFrame() override;
 	BRect PlaceWindow(const BRect& frame) override;
 
-	// What the display thread keeps of a window and its views.
-	struct view_record;
-	struct window_record;
-
 private:
 	FltkDisplay(void* xDisplay);
 
-	void _Run(void* xDisplay);
-	void _Post(std::function<void()> request);
-	void _Call(const std::function<void()>& request);
-	static void _Drain(void* self);
-
-	// On the display thread only.
-	window_record* _WindowRecord(display_id window);
-	void _ApplyWindow(display_id window, const window_state& state);
-	void _ApplyView(display_id window, display_id view, const view_state& state);
-	void _RemoveView(display_id window, display_id view);
-	void _DestroyWidget(window_record& window, view_record& view);
-	void _Relink(window_record& record);
-	unsigned long _FramedWindow() const;
-
-	std::thread fThread;
-	std::thread::id fThreadId;
-
-	std::mutex fQueueLock;
-	std::vector<std::function<void()>> fQueue;
-	bool fQuitting = false;
-	bool fStopped = false;
+	void _Open(void* xDisplay);
+	void _Run();
 
 	// Set on the display thread before the constructor returns, never changed afterwards.
 	DisplayScale fScale;
-
-	std::mutex fMetricsLock;
-	std::map<std::pair<int, std::string>, float> fWidths;
-	std::map<int, std::pair<float, float>> fHeights;
-	std::optional<BRect> fScreen;
-
-	std::map<display_id, std::unique_ptr<window_record>> fWindows;
+	RecordSync fRecords;
+	RequestQueue fRequests;
+	MetricCache fMetrics;
 	// Made at the first placement; the display thread's own.
 	std::unique_ptr<WorkArea> fWorkArea;
-	// The accessibility layer, where it runs; the display thread's own.
-	AccessibleDisplay* fAccessible = NULL;
 };
 
 
