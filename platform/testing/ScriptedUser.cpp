@@ -1,7 +1,7 @@
 /*
  * Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
  */
-#include <display/ScriptedUser.h>
+#include <testing/ScriptedUser.h>
 
 #include <stdexcept>
 

@@ -15,7 +15,7 @@
 #include <Message.h>
 #include <OS.h>
 
-#include <display/ScriptedUser.h>
+#include <testing/ScriptedUser.h>
 
 
 struct entry_ref;
