@@ -14,6 +14,7 @@
 #include <FL/Fl_Group.H>
 #include <FL/x.H>
 
+#include <display/ChildOrder.h>
 #include <display/VisibleText.h>
 #include <display/fltk/AccessibleDisplay.h>
 #include <display/fltk/AlertIcon.h>
@@ -326,29 +327,32 @@ RecordSync::_Relink(window_record& record)
 {
 	record.needsRelink = false;
 	// Widgets take their parents' and siblings' order, so that drawing and Tab follow the views.
-	std::map<Fl_Group*, std::vector<std::pair<int32, Fl_Widget*>>> children;
-	for (auto& entry : record.views) {
-		view_record& view = *entry.second;
+	// A view whose parent shows no group goes at the top of the window.
+	std::vector<child_place> places;
+	for (const auto& entry : record.views) {
+		const view_record& view = *entry.second;
 		if (view.widget == NULL)
 			continue;
-		Fl_Group* parent = record.widget;
+		child_place place;
+		place.view = view.id;
+		place.index = view.state.index;
 		if (view.state.parent != 0) {
 			auto found = record.views.find(view.state.parent);
 			if (found != record.views.end() && found->second->widget != NULL
 				&& is_group(*found->second))
-				parent = found->second->widget->as_group();
+				place.parent = view.state.parent;
 		}
-		children[parent].emplace_back(view.state.index, view.widget);
+		places.push_back(place);
 	}
-	for (auto& entry : children) {
-		Fl_Group* group = entry.first;
-		auto& list = entry.second;
-		std::stable_sort(list.begin(), list.end(),
-			[](const auto& a, const auto& b) { return a.first < b.first; });
+	for (const auto& entry : children_in_order(places)) {
+		Fl_Group* group = entry.first == 0
+			? record.widget : record.views.at(entry.first)->widget->as_group();
+		const std::vector<display_id>& list = entry.second;
 		for (size_t i = 0; i < list.size(); i++) {
+			Fl_Widget* widget = record.views.at(list[i])->widget;
 			int index = static_cast<int>(i);
-			if (index >= group->children() || group->child(index) != list[i].second)
-				group->insert(*list[i].second, index);
+			if (index >= group->children() || group->child(index) != widget)
+				group->insert(*widget, index);
 		}
 	}
 }
