@@ -30,6 +30,14 @@ enum view_kind {
 	VIEW_ALERT_ICON
 };
 
+// The frames a VIEW_BORDER draws, as the layout library numbers its own.
+enum border_kind {
+	BORDER_NONE = 0,
+	BORDER_RAISED = 1,
+	BORDER_DEPRESSED = 2,
+	BORDER_LABELED = 3
+};
+
 struct font_spec {
 	float size = 12;
 	bool bold = false;
@@ -59,8 +67,8 @@ struct view_state {
 	font_spec font;
 	int32 value = 0;
 	bool enabled = true;
-	// VIEW_BORDER: 1 a plain frame, 3 a frame with the label as caption. VIEW_ALERT_ICON: the
-	// alert type.
+	// VIEW_BORDER: its border_kind; BORDER_RAISED is a plain frame, BORDER_LABELED a frame with
+	// the label as caption. VIEW_ALERT_ICON: the alert type.
 	int32 kind_detail = 0;
 };
 

@@ -13,6 +13,12 @@ namespace {
 
 const float kLine = 2;
 
+// The display numbers its border kinds as the layout does, so a kind goes to it as it is.
+static_assert(int32(M_NO_BORDER) == BPrivate::BORDER_NONE
+	&& int32(M_RAISED_BORDER) == BPrivate::BORDER_RAISED
+	&& int32(M_DEPRESSED_BORDER) == BPrivate::BORDER_DEPRESSED
+	&& int32(M_LABELED_BORDER) == BPrivate::BORDER_LABELED);
+
 } // namespace
 
 

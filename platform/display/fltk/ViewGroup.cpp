@@ -42,9 +42,9 @@ void
 ViewGroup::draw()
 {
 	const view_state& state = fRecord->state;
-	if (state.kind == VIEW_BORDER && state.kind_detail == 1)
+	if (state.kind == VIEW_BORDER && state.kind_detail == BORDER_RAISED)
 		draw_frame(FL_UP_FRAME, x(), y(), w(), h(), color(), fScale.LineWidth());
-	else if (state.kind == VIEW_BORDER && state.kind_detail == 3)
+	else if (state.kind == VIEW_BORDER && state.kind_detail == BORDER_LABELED)
 		_DrawCaptionFrame();
 	draw_children();
 }
