@@ -20,8 +20,9 @@
 
 #include <app/private/LaunchArguments.h>
 #include <app/private/SingleLaunch.h>
-#include <storage/private/UriList.h>
 #include <storage/private/ResourceFile.h>
+#include <storage/private/UriList.h>
+#include <support/private/ProgramName.h>
 #include <support/private/TextEscape.h>
 
 
@@ -64,8 +65,7 @@ program_name(const std::vector<std::string>& arguments)
 {
 	if (arguments.empty())
 		return "application";
-	size_t slash = arguments[0].rfind('/');
-	return slash == std::string::npos ? arguments[0] : arguments[0].substr(slash + 1);
+	return BPrivate::program_name(arguments[0]);
 }
 
 

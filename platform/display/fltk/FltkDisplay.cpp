@@ -6,7 +6,6 @@
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 #include <unistd.h>
 
 #include <new>
@@ -22,6 +21,7 @@
 #include <display/fltk/WorkArea.h>
 #include <display/fltk/XErrors.h>
 #include <display/fltk/XdndTarget.h>
+#include <support/private/ProgramName.h>
 
 
 namespace BPrivate {
@@ -29,16 +29,15 @@ namespace BPrivate {
 
 namespace {
 
+// The executable's own name: the X class and the accessibility tree name the program by it.
 std::string
-program_name()
+executable_name()
 {
 	char path[PATH_MAX];
 	ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
 	if (length <= 0)
 		return "be";
-	path[length] = '\0';
-	const char* slash = strrchr(path, '/');
-	return slash != NULL ? slash + 1 : path;
+	return program_name(std::string(path, length));
 }
 
 
@@ -73,7 +72,7 @@ take_drop(Fl_Window* window, int x, int y, const char* data, size_t length)
 std::unique_ptr<FltkDisplay>
 FltkDisplay::Create()
 {
-	std::string program = program_name();
+	std::string program = executable_name();
 	const char* name = getenv("DISPLAY");
 	Display* display = NULL;
 	if (name != NULL && name[0] != '\0')
@@ -124,7 +123,7 @@ FltkDisplay::_Open(void* xDisplay)
 	// sized for it (the drop window's line) fit; fontconfig falls back to DejaVu Sans Bold where
 	// it is missing.
 	Fl::set_font(FL_HELVETICA_BOLD, "BLiberation Sans");
-	static std::string sClass = program_name();
+	static std::string sClass = executable_name();
 	Fl_Window::default_xclass(sClass.c_str());
 	fRecords.SetAccessible(AccessibleDisplay::Start(sClass.c_str()));
 }
