@@ -14,6 +14,7 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
+#include <FL/fl_utf8.h>
 #include <FL/x.H>
 
 #include <accessibility/AccessibilityBridge.h>
@@ -54,23 +55,8 @@ key_text(KeySym keysym)
 		const char* name = XKeysymToString(keysym);
 		return name != NULL ? name : "";
 	}
-	std::string text;
-	if (code < 0x80) {
-		text += static_cast<char>(code);
-	} else if (code < 0x800) {
-		text += static_cast<char>(0xc0 | (code >> 6));
-		text += static_cast<char>(0x80 | (code & 0x3f));
-	} else if (code < 0x10000) {
-		text += static_cast<char>(0xe0 | (code >> 12));
-		text += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
-		text += static_cast<char>(0x80 | (code & 0x3f));
-	} else {
-		text += static_cast<char>(0xf0 | (code >> 18));
-		text += static_cast<char>(0x80 | ((code >> 12) & 0x3f));
-		text += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
-		text += static_cast<char>(0x80 | (code & 0x3f));
-	}
-	return text;
+	char text[4];
+	return std::string(text, fl_utf8encode(code, text));
 }
 
 } // namespace
