@@ -10,16 +10,16 @@
 #include <memory>
 #include <mutex>
 
-#include <Alert.h>
 #include <Entry.h>
 
 #include <HGroup.h>
 #include <MBorder.h>
 #include <MButton.h>
 #include <MCheckBox.h>
+#include <MView.h>
 #include <VGroup.h>
 
-#include "ProcessRefs.h"
+#include "ErrorAlert.h"
 
 
 // All zero: the add-on has no start-up initialisation; Bitwell sets its own start.
@@ -86,7 +86,6 @@ PermsWindow::PermsWindow(BNode* node, const entry_ref* ref)
 	  fNode(node),
 	  fOldPerms(0),
 	  fNewPerms(0),
-	  fTopView(NULL),
 	  fPermsRead(false)
 {
 	strcpy(fName, "Bitgate");
@@ -183,7 +182,8 @@ PermsWindow::BuildControls()
 		new VGroup(permissionRow.release(), buttonRow.release(), NULL));
 	std::unique_ptr<MView> topView(new MBorder(M_RAISED_BORDER, 3, "", content.release()));
 	AddChild(dynamic_cast<BView*>(topView.get()), NULL);
-	fTopView = topView.release();
+	// The window owns its view tree.
+	topView.release();
 }
 
 

@@ -11,7 +11,6 @@
 #include <Node.h>
 #include <StorageDefs.h>
 
-#include <MView.h>
 #include <MWindow.h>
 
 
@@ -41,7 +40,6 @@ private:
 	char fName[B_FILE_NAME_LENGTH];
 	mode_t fOldPerms;
 	mode_t fNewPerms;
-	MView* fTopView;
 	// Whether fOldPerms was read from the item: a window that could not read it writes nothing.
 	bool fPermsRead;
 	CountedWindow fCounted;

@@ -10,7 +10,6 @@
 #include <new>
 #include <string>
 
-#include <Alert.h>
 #include <Entry.h>
 #include <Node.h>
 #include <OS.h>
@@ -190,15 +189,3 @@ process_refs(entry_ref directory, BMessage* message, void* reserved)
 	snooze(kPollInterval);
 }
 
-
-void
-ErrorAlert(const char* text)
-{
-	try {
-		BAlert* alert = new BAlert("Bitgate Error", text, "Dang", NULL, NULL, B_WIDTH_AS_USUAL,
-			B_STOP_ALERT);
-		alert->Go();
-	} catch (const std::bad_alloc&) {
-		printf("aieee... - %s\n", text);
-	}
-}

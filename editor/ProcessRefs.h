@@ -8,16 +8,14 @@
 #include <Entry.h>
 #include <Message.h>
 
+#include "ErrorAlert.h"
+
 
 // Opens a permissions window for each ref under "refs" in message and returns once they have
 // all closed. The file manager calls it with the user's selection; the directory and the
 // reserved pointer are not used.
 extern "C" __attribute__((visibility("default"))) void process_refs(entry_ref directory,
 	BMessage* message, void* reserved);
-
-// Shows text in the stop alert and returns once the user has dismissed it. Without the memory
-// for the alert, the text goes to standard output instead.
-void ErrorAlert(const char* text);
 
 
 #endif // PROCESS_REFS_H

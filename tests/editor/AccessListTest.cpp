@@ -37,21 +37,6 @@ const uid_t kNamedGroupMember = 4247;
 const uid_t kOther = 4245;
 
 
-std::string
-output_of(const std::string& command)
-{
-	std::string text;
-	FILE* output = popen((command + " 2>&1").c_str(), "r");
-	if (output == NULL)
-		return text;
-	char buffer[256];
-	while (fgets(buffer, sizeof(buffer), output) != NULL)
-		text += buffer;
-	pclose(output);
-	return text;
-}
-
-
 // The access list as getfacl shows it, without the header, ids as numbers.
 std::string
 getfacl(const std::string& path, const char* options = "-cnp")

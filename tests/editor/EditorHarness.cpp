@@ -206,6 +206,21 @@ test_program_path()
 }
 
 
+std::string
+output_of(const std::string& command)
+{
+	std::string text;
+	FILE* output = popen((command + " 2>&1").c_str(), "r");
+	if (output == NULL)
+		return text;
+	char buffer[256];
+	while (fgets(buffer, sizeof(buffer), output) != NULL)
+		text += buffer;
+	pclose(output);
+	return text;
+}
+
+
 int
 run_child(std::vector<std::string> launcher, const std::string& filter, const char* variable,
 	const std::string& value)

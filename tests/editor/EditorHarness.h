@@ -87,6 +87,9 @@ int run_child(std::vector<std::string> launcher, const std::string& filter,
 // The path of this test program.
 std::string test_program_path();
 
+// Runs command in the shell and returns what it wrote, its standard error included.
+std::string output_of(const std::string& command);
+
 
 // Presses the alert's first button, if the alert is still there: one whose showing failed for
 // lack of memory goes by itself.
