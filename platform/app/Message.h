@@ -19,6 +19,10 @@
 
 struct entry_ref;
 
+namespace BPrivate {
+class MessageFlattener;
+}
+
 
 // A what code and named, typed fields, each holding one or more items of one type. The calls
 // report failures as status codes and never throw; a copy whose memory could not be had is empty.
@@ -105,6 +109,7 @@ public:
 
 private:
 	friend class Private;
+	friend class BPrivate::MessageFlattener;
 
 	struct field;
 
@@ -116,7 +121,6 @@ private:
 		size_t* _numBytes) const;
 	status_t _FindFixed(const char* name, type_code type, int32 index, void* value,
 		size_t size) const;
-	void _PrintToStream(int indent, int32 depth) const;
 
 	std::vector<field> fFields;
 	bool fWasDropped;

@@ -11,11 +11,9 @@
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
-#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,7 +25,9 @@
 #include <Looper.h>
 #include <Message.h>
 
-#include <support/private/FileDescriptor.h>
+#include <app/private/LaunchFrame.h>
+#include <app/private/LaunchSocket.h>
+#include <app/private/LockFile.h>
 
 
 namespace BPrivate {
@@ -46,83 +46,6 @@ const char kCommit = 'c';
 const int kPeerTimeout = 5000;
 // Connections served at once; more wait in the socket's backlog.
 const size_t kMaxPeers = 32;
-
-
-int64
-now_ms()
-{
-	struct timespec time;
-	clock_gettime(CLOCK_MONOTONIC, &time);
-	return int64(time.tv_sec) * 1000 + time.tv_nsec / 1000000;
-}
-
-
-// Waits until fd is ready for events, at most until deadline.
-bool
-wait_for(int fd, short events, int64 deadline)
-{
-	for (;;) {
-		int64 left = deadline - now_ms();
-		if (left <= 0)
-			return false;
-		struct pollfd entry = {fd, events, 0};
-		int count = poll(&entry, 1, int(left));
-		if (count < 0 && errno == EINTR)
-			continue;
-		return count > 0;
-	}
-}
-
-
-// Reads exactly size bytes; false on an error, an early end or the deadline.
-bool
-read_fully(int fd, void* buffer, size_t size, int64 deadline)
-{
-	uint8* bytes = static_cast<uint8*>(buffer);
-	while (size > 0) {
-		if (!wait_for(fd, POLLIN, deadline))
-			return false;
-		ssize_t count = recv(fd, bytes, size, MSG_DONTWAIT);
-		if (count < 0 && (errno == EINTR || errno == EAGAIN))
-			continue;
-		if (count <= 0)
-			return false;
-		bytes += count;
-		size -= count;
-	}
-	return true;
-}
-
-
-bool
-write_fully(int fd, const void* buffer, size_t size, int64 deadline)
-{
-	const uint8* bytes = static_cast<const uint8*>(buffer);
-	while (size > 0) {
-		if (!wait_for(fd, POLLOUT, deadline))
-			return false;
-		ssize_t count = send(fd, bytes, size, MSG_DONTWAIT | MSG_NOSIGNAL);
-		if (count < 0 && (errno == EINTR || errno == EAGAIN))
-			continue;
-		if (count <= 0)
-			return false;
-		bytes += count;
-		size -= count;
-	}
-	return true;
-}
-
-
-bool
-peer_is_own_user(int fd)
-{
-	struct ucred credentials;
-	socklen_t length = sizeof(credentials);
-	if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0
-		|| length != sizeof(credentials))
-		return false;
-	return credentials.uid == geteuid();
-}
 
 
 bool
@@ -208,102 +131,28 @@ display_key(const char* display)
 }
 
 
-bool
-socket_address(const std::string& path, struct sockaddr_un* address)
-{
-	memset(address, 0, sizeof(*address));
-	address->sun_family = AF_UNIX;
-	if (path.size() >= sizeof(address->sun_path))
-		return false;
-	memcpy(address->sun_path, path.c_str(), path.size());
-	return true;
-}
-
-
 status_t
-hand_over(int fd, const BMessage& refs, int64 deadline)
+hand_over(LaunchSocket& socket, const BMessage& refs, int64 deadline)
 {
 	// Files are handed to an instance of one's own alone.
-	if (!peer_is_own_user(fd))
+	if (!socket.PeerIsOwnUser())
 		return B_NOT_ALLOWED;
 	if (!refs.HasField("refs", B_REF_TYPE))
 		return B_OK;
 
-	ssize_t size = refs.FlattenedSize();
-	if (size < 0)
-		return size;
-	if (size_t(size) > kMaxLaunchMessageSize)
-		return B_BAD_VALUE;
-	std::vector<char> buffer(4 + size);
-	uint32 length = uint32(size);
-	for (int i = 0; i < 4; i++)
-		buffer[i] = char(length >> (8 * i));
-	status_t status = refs.Flatten(buffer.data() + 4, size);
+	std::vector<char> frame;
+	status_t status = LaunchFrame::Encode(refs, &frame);
 	if (status != B_OK)
 		return status;
 
 	char answer = 0;
-	if (!write_fully(fd, buffer.data(), buffer.size(), deadline)
-		|| !read_fully(fd, &answer, 1, deadline) || answer != kAcknowledgement)
+	if (!socket.WriteFully(frame.data(), frame.size(), deadline)
+		|| !socket.ReadFully(&answer, 1, deadline) || answer != kAcknowledgement)
 		return B_TIMED_OUT;
 	// Fails if the running instance gave up on this connection meanwhile and closed it.
-	if (send(fd, &kCommit, 1, MSG_DONTWAIT | MSG_NOSIGNAL) != 1)
+	if (socket.SendNow(&kCommit, 1) != 1)
 		return B_TIMED_OUT;
 	return B_OK;
-}
-
-
-// Connects to the socket at address before deadline: a running instance that doesn't accept
-// (stopped, or with its backlog full) holds a blocking connect() without end.
-status_t
-connect_before(int fd, const struct sockaddr_un& address, int64 deadline)
-{
-	for (;;) {
-		if (connect(fd, reinterpret_cast<const struct sockaddr*>(&address), sizeof(address)) == 0)
-			return B_OK;
-		if (errno == EINTR)
-			continue;
-		if (errno == EINPROGRESS) {
-			int error = 0;
-			socklen_t length = sizeof(error);
-			if (!wait_for(fd, POLLOUT, deadline))
-				return B_TIMED_OUT;
-			if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
-				return errno_to_status(errno);
-			if (error == 0)
-				return B_OK;
-			errno = error;
-			return errno_to_status(error);
-		}
-		// A Unix socket whose backlog is full says EAGAIN instead of waiting: try again shortly.
-		if (errno != EAGAIN)
-			return errno_to_status(errno);
-		int64 left = deadline - now_ms();
-		if (left <= 0)
-			return B_TIMED_OUT;
-		poll(NULL, 0, int(left < 20 ? left : 20));
-	}
-}
-
-
-// Takes the lock file before deadline; false with errno set otherwise.
-bool
-lock_before(int fd, int64 deadline)
-{
-	for (;;) {
-		if (flock(fd, LOCK_EX | LOCK_NB) == 0)
-			return true;
-		if (errno == EINTR)
-			continue;
-		if (errno != EWOULDBLOCK)
-			return false;
-		int64 left = deadline - now_ms();
-		if (left <= 0) {
-			errno = ETIMEDOUT;
-			return false;
-		}
-		poll(NULL, 0, int(left < 20 ? left : 20));
-	}
 }
 
 } // namespace
@@ -333,7 +182,7 @@ launch_socket_path(const char* signature, std::string* _path)
 			name += "@" + display_key(display);
 		*_path = folder + "/" + name;
 		struct sockaddr_un address;
-		if (!socket_address(*_path, &address))
+		if (!LaunchSocket::AddressFor(*_path, &address))
 			return B_NAME_TOO_LONG;
 		return B_OK;
 	} catch (const std::bad_alloc&) {
@@ -342,12 +191,12 @@ launch_socket_path(const char* signature, std::string* _path)
 }
 
 
-LaunchServer::LaunchServer(const std::string& path, int socket, int stopRead, int stopWrite,
-	dev_t device, ino_t node)
+LaunchServer::LaunchServer(const std::string& path, FileDescriptor&& socket,
+	FileDescriptor&& stopRead, FileDescriptor&& stopWrite, dev_t device, ino_t node)
 	: fPath(path),
-	  fSocket(socket),
-	  fStopRead(stopRead),
-	  fStopWrite(stopWrite),
+	  fSocket(std::move(socket)),
+	  fStopRead(std::move(stopRead)),
+	  fStopWrite(std::move(stopWrite)),
 	  fDevice(device),
 	  fNode(node),
 	  fTarget(NULL)
@@ -364,7 +213,7 @@ LaunchServer::~LaunchServer()
 status_t
 LaunchServer::Start(BLooper* target)
 {
-	if (target == NULL || fSocket < 0 || fThread.joinable())
+	if (target == NULL || fSocket.Get() < 0 || fThread.joinable())
 		return B_BAD_VALUE;
 	fTarget = target;
 	try {
@@ -379,7 +228,7 @@ LaunchServer::Start(BLooper* target)
 void
 LaunchServer::Stop()
 {
-	if (fSocket < 0)
+	if (fSocket.Get() < 0)
 		return;
 	// Removed first, so that a start from now on takes the place over instead of waiting.
 	struct stat info;
@@ -387,25 +236,22 @@ LaunchServer::Stop()
 		unlink(fPath.c_str());
 	if (fThread.joinable()) {
 		char stop = 0;
-		while (write(fStopWrite, &stop, 1) < 0 && errno == EINTR) {
+		while (write(fStopWrite.Get(), &stop, 1) < 0 && errno == EINTR) {
 		}
 		fThread.join();
 	}
-	close(fSocket);
-	close(fStopRead);
-	close(fStopWrite);
-	fSocket = -1;
+	fSocket.Reset();
+	fStopRead.Reset();
+	fStopWrite.Reset();
 }
 
 
 // One connection being served: its message as far as it came, then the refs it hands over,
 // kept aside until the peer commits.
 struct LaunchServer::peer {
-	FileDescriptor connection;
+	LaunchSocket connection;
 	int64 deadline = 0;
-	uint8 header[4];
-	size_t received = 0;
-	std::vector<char> body;
+	LaunchFrame frame;
 	std::unique_ptr<BMessage> refs;
 };
 
@@ -420,10 +266,10 @@ LaunchServer::_Listen()
 		std::vector<struct pollfd> entries;
 		int64 deadline = -1;
 		try {
-			entries.push_back({fStopRead, POLLIN, 0});
-			entries.push_back({peers.size() < kMaxPeers ? fSocket : -1, POLLIN, 0});
+			entries.push_back({fStopRead.Get(), POLLIN, 0});
+			entries.push_back({peers.size() < kMaxPeers ? fSocket.Get() : -1, POLLIN, 0});
 			for (const auto& client : peers) {
-				entries.push_back({client->connection.Get(), POLLIN, 0});
+				entries.push_back({client->connection.FD(), POLLIN, 0});
 				if (deadline < 0 || client->deadline < deadline)
 					deadline = client->deadline;
 			}
@@ -431,7 +277,7 @@ LaunchServer::_Listen()
 			peers.clear();
 			continue;
 		}
-		int timeout = deadline < 0 ? -1 : int(std::max<int64>(0, deadline - now_ms()));
+		int timeout = deadline < 0 ? -1 : int(std::max<int64>(0, deadline - LaunchSocket::Now()));
 		if (poll(entries.data(), entries.size(), timeout) < 0) {
 			if (errno == EINTR)
 				continue;
@@ -440,7 +286,7 @@ LaunchServer::_Listen()
 		if (entries[0].revents != 0)
 			return;
 
-		int64 now = now_ms();
+		int64 now = LaunchSocket::Now();
 		for (size_t i = peers.size(); i-- > 0;) {
 			// At its deadline a peer gets a last look, in case its answer came just then.
 			if ((entries[i + 2].revents != 0 || now >= peers[i]->deadline)
@@ -450,16 +296,16 @@ LaunchServer::_Listen()
 
 		if ((entries[1].revents & POLLIN) == 0)
 			continue;
-		FileDescriptor connection(accept4(fSocket, NULL, NULL, SOCK_CLOEXEC | SOCK_NONBLOCK));
-		if (connection.Get() < 0)
+		LaunchSocket connection(accept4(fSocket.Get(), NULL, NULL, SOCK_CLOEXEC | SOCK_NONBLOCK));
+		if (connection.FD() < 0)
 			continue;
-		if (!peer_is_own_user(connection.Get())) {
+		if (!connection.PeerIsOwnUser()) {
 			fprintf(stderr, "%s: refused a connection from another user\n", fTarget->Name());
 			continue;
 		}
 		try {
 			auto client = std::make_unique<peer>();
-			client->connection.Reset(connection.Release());
+			client->connection = std::move(connection);
 			client->deadline = now + kPeerTimeout;
 			peers.push_back(std::move(client));
 		} catch (const std::bad_alloc&) {
@@ -471,51 +317,31 @@ LaunchServer::_Listen()
 bool
 LaunchServer::_Serve(peer& client)
 {
-	int fd = client.connection.Get();
 	try {
-		for (;;) {
-			if (client.refs != NULL) {
-				char answer;
-				ssize_t count = recv(fd, &answer, 1, MSG_DONTWAIT);
-				if (count < 0 && errno == EINTR)
-					continue;
-				if (count < 0 && errno == EAGAIN)
-					return false;
-				// Anything but the commit, the end of the connection included, drops the refs.
-				if (count == 1 && answer == kCommit && !client.refs->IsEmpty())
-					fTarget->PostMessage(client.refs.get());
+		if (client.refs == NULL) {
+			status_t status = client.frame.Receive(client.connection);
+			if (status == B_WOULD_BLOCK)
+				return false;
+			// A peer that closes at once only wanted to know that this instance runs.
+			if (status != B_OK)
 				return true;
-			}
+			client.refs = _RefsOf(client.frame.Body());
+			if (client.refs == NULL || client.connection.SendNow(&kAcknowledgement, 1) != 1)
+				return true;
+			client.deadline = LaunchSocket::Now() + kPeerTimeout;
+		}
 
-			bool inHeader = client.received < sizeof(client.header);
-			char* into = inHeader
-				? reinterpret_cast<char*>(client.header) + client.received
-				: client.body.data() + (client.received - sizeof(client.header));
-			size_t wanted = inHeader ? sizeof(client.header) - client.received
-				: client.body.size() - (client.received - sizeof(client.header));
-			ssize_t count = recv(fd, into, wanted, MSG_DONTWAIT);
+		for (;;) {
+			char answer;
+			ssize_t count = client.connection.ReceiveNow(&answer, 1);
 			if (count < 0 && errno == EINTR)
 				continue;
 			if (count < 0 && errno == EAGAIN)
 				return false;
-			// A peer that closes at once only wanted to know that this instance runs.
-			if (count <= 0)
-				return true;
-			client.received += count;
-
-			if (client.received == sizeof(client.header)) {
-				uint32 size = uint32(client.header[0]) | uint32(client.header[1]) << 8
-					| uint32(client.header[2]) << 16 | uint32(client.header[3]) << 24;
-				if (size == 0 || size > kMaxLaunchMessageSize)
-					return true;
-				client.body.resize(size);
-			} else if (client.received == sizeof(client.header) + client.body.size()) {
-				client.refs = _RefsOf(client.body);
-				if (client.refs == NULL
-					|| send(fd, &kAcknowledgement, 1, MSG_DONTWAIT | MSG_NOSIGNAL) != 1)
-					return true;
-				client.deadline = now_ms() + kPeerTimeout;
-			}
+			// Anything but the commit, the end of the connection included, drops the refs.
+			if (count == 1 && answer == kCommit && !client.refs->IsEmpty())
+				fTarget->PostMessage(client.refs.get());
+			return true;
 		}
 	} catch (const std::bad_alloc&) {
 		return true;
@@ -558,25 +384,24 @@ launch_or_hand_over(const char* path, const BMessage& refs,
 	try {
 		std::string socketPath(path);
 		struct sockaddr_un address;
-		if (!socket_address(socketPath, &address))
+		if (!LaunchSocket::AddressFor(socketPath, &address))
 			return B_NAME_TOO_LONG;
 
 		// Starts at the same time take turns, so that only one of them binds.
-		std::string lockPath = socketPath + ".lock";
-		FileDescriptor lock(open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-		if (lock.Get() < 0)
-			return errno_to_status(errno);
-		int64 deadline = now_ms() + kPeerTimeout;
-		if (!lock_before(lock.Get(), deadline))
-			return errno == ETIMEDOUT ? B_TIMED_OUT : errno_to_status(errno);
+		LockFile lock;
+		int64 deadline = LaunchSocket::Now() + kPeerTimeout;
+		status_t status = lock.Lock((socketPath + ".lock").c_str(), deadline);
+		if (status != B_OK)
+			return status;
 
-		FileDescriptor client(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-		if (client.Get() < 0)
-			return errno_to_status(errno);
-		status_t status = connect_before(client.Get(), address, deadline);
+		LaunchSocket client;
+		status = client.Open();
+		if (status != B_OK)
+			return status;
+		status = client.Connect(address, deadline);
 		if (status == B_OK) {
-			lock.Reset();
-			return hand_over(client.Get(), refs, deadline);
+			lock.Unlock();
+			return hand_over(client, refs, deadline);
 		}
 		if (status == B_TIMED_OUT)
 			return B_TIMED_OUT;
@@ -600,8 +425,10 @@ launch_or_hand_over(const char* path, const BMessage& refs,
 		int stopPipe[2];
 		if (pipe2(stopPipe, O_CLOEXEC) != 0)
 			return errno_to_status(errno);
-		_server->reset(new LaunchServer(socketPath, server.Release(), stopPipe[0], stopPipe[1],
-			info.st_dev, info.st_ino));
+		FileDescriptor stopRead(stopPipe[0]);
+		FileDescriptor stopWrite(stopPipe[1]);
+		_server->reset(new LaunchServer(socketPath, std::move(server), std::move(stopRead),
+			std::move(stopWrite), info.st_dev, info.st_ino));
 		return B_OK;
 	} catch (const std::bad_alloc&) {
 		return B_NO_MEMORY;

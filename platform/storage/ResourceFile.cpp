@@ -16,6 +16,7 @@
 
 #include <Errors.h>
 
+#include <storage/private/ResourceFormat.h>
 #include <support/private/FileDescriptor.h>
 
 
@@ -24,15 +25,6 @@ namespace BPrivate {
 
 namespace {
 
-const uint32 kResourcesMagic = 0x444F1000;
-const uint32 kIndexSectionOffset = 0x44;
-const uint32 kIndexSectionHeaderSize = 132;
-const uint32 kIndexEntrySize = 12;
-const uint32 kIndexSectionAlignment = 0x600;
-const uint32 kUnknownSectionSize = 0x168;
-const uint32 kInfoTableEndSize = 8;
-const uint32 kUnusedDataPattern[3] = {0xFFFFFFFF, 0x000003E9, 0x00000000};
-const uint32 kSeparator = 0xFFFFFFFF;
 const uint32 kELFMinResourceAlignment = 32;
 const uint64 kELFMaxResourceAlignment = 10 * 1024 * 1024;
 const char kStandaloneMagic[4] = {'R', 'S', 0, 0};
@@ -73,7 +65,7 @@ filler(uint32 offset)
 uint32
 index_section_size(uint32 count)
 {
-	uint32 needed = kIndexSectionHeaderSize + kIndexEntrySize * count;
+	uint32 needed = sizeof(resource_index_section_header) + sizeof(resource_index_entry) * count;
 	return (needed + kIndexSectionAlignment - 1) / kIndexSectionAlignment
 		* kIndexSectionAlignment;
 }
@@ -132,6 +124,31 @@ write_at(int fd, const void* buffer, size_t size, off_t offset)
 }
 
 
+// Widens *_end over a table of count ELF headers at offset and over what extent() says each of
+// its entries covers (0 for nothing).
+template<typename Entry, typename Extent>
+status_t
+walk_elf_table(int fd, uint64 fileSize, uint64 offset, uint16 entrySize, uint16 count,
+	uint64* _end, Extent extent)
+{
+	if (count == 0)
+		return B_OK;
+	if (entrySize != sizeof(Entry) || offset > fileSize)
+		return B_BAD_DATA;
+	uint64 tableEnd = offset + uint64(entrySize) * count;
+	if (tableEnd > fileSize)
+		return B_BAD_DATA;
+	*_end = std::max(*_end, tableEnd);
+	// The table in one read: an executable reads its own at every start.
+	std::vector<Entry> table(count);
+	if (!read_at(fd, table.data(), table.size() * sizeof(Entry), offset))
+		return B_BAD_DATA;
+	for (const Entry& entry : table)
+		*_end = std::max(*_end, extent(entry));
+	return B_OK;
+}
+
+
 // The end of what the ELF headers describe, and the alignment the area takes after it.
 template<typename Ehdr, typename Phdr, typename Shdr>
 status_t
@@ -143,40 +160,23 @@ elf_resource_offset(int fd, uint64 fileSize, uint64 minimumAlignment, off_t* _of
 
 	uint64 end = header.e_ehsize;
 	uint64 alignment = 1;
-	if (header.e_phnum > 0) {
-		if (header.e_phentsize != sizeof(Phdr) || header.e_phoff > fileSize)
-			return B_BAD_DATA;
-		uint64 tableEnd = header.e_phoff + uint64(header.e_phentsize) * header.e_phnum;
-		if (tableEnd > fileSize)
-			return B_BAD_DATA;
-		end = std::max(end, tableEnd);
-		// Each table in one read: an executable reads its own at every start.
-		std::vector<Phdr> table(header.e_phnum);
-		if (!read_at(fd, table.data(), table.size() * sizeof(Phdr), header.e_phoff))
-			return B_BAD_DATA;
-		for (const Phdr& program : table) {
+	status_t status = walk_elf_table<Phdr>(fd, fileSize, header.e_phoff, header.e_phentsize,
+		header.e_phnum, &end, [&alignment](const Phdr& program) -> uint64 {
 			if (program.p_type == PT_NULL)
-				continue;
-			end = std::max(end, uint64(program.p_offset) + program.p_filesz);
+				return 0;
 			alignment = std::max(alignment, uint64(program.p_align));
-		}
-	}
-	if (header.e_shnum > 0) {
-		if (header.e_shentsize != sizeof(Shdr) || header.e_shoff > fileSize)
-			return B_BAD_DATA;
-		uint64 tableEnd = header.e_shoff + uint64(header.e_shentsize) * header.e_shnum;
-		if (tableEnd > fileSize)
-			return B_BAD_DATA;
-		end = std::max(end, tableEnd);
-		std::vector<Shdr> table(header.e_shnum);
-		if (!read_at(fd, table.data(), table.size() * sizeof(Shdr), header.e_shoff))
-			return B_BAD_DATA;
-		for (const Shdr& section : table) {
+			return uint64(program.p_offset) + program.p_filesz;
+		});
+	if (status != B_OK)
+		return status;
+	status = walk_elf_table<Shdr>(fd, fileSize, header.e_shoff, header.e_shentsize,
+		header.e_shnum, &end, [](const Shdr& section) -> uint64 {
 			if (section.sh_type == SHT_NULL || section.sh_type == SHT_NOBITS)
-				continue;
-			end = std::max(end, uint64(section.sh_offset) + section.sh_size);
-		}
-	}
+				return 0;
+			return uint64(section.sh_offset) + section.sh_size;
+		});
+	if (status != B_OK)
+		return status;
 	if (end > fileSize)
 		return B_BAD_DATA;
 
@@ -220,8 +220,8 @@ public:
 
 	bool AtSeparator() const
 	{
-		return Left() >= 8 && read32(fBytes + fPosition) == kSeparator
-			&& read32(fBytes + fPosition + 4) == kSeparator;
+		return Left() >= kInfoSeparatorSize && read32(fBytes + fPosition) == kInfoSeparator
+			&& read32(fBytes + fPosition + 4) == kInfoSeparator;
 	}
 
 	bool ReadName(size_t size, std::string* name)
@@ -247,23 +247,30 @@ private:
 status_t
 parse_area(const uint8* area, size_t size, std::vector<resource_record>* _records)
 {
-	const size_t headerEnd = kIndexSectionOffset + kIndexSectionHeaderSize;
-	if (size < headerEnd || read32(area) != kResourcesMagic)
+	if (size < kIndexEntriesOffset)
 		return B_BAD_DATA;
-	uint32 count = read32(area + 4);
-	uint32 adminSize = read32(area + 12);
-	if (count > uint32(kMaxResourceCount) || read32(area + 8) != kIndexSectionOffset
-		|| read32(area + 0x44) != kIndexSectionOffset)
+	resources_header header;
+	resource_index_section_header index;
+	memcpy(&header, area, sizeof(header));
+	memcpy(&index, area + kIndexSectionOffset, sizeof(index));
+	if (header.magic != kResourcesMagic)
 		return B_BAD_DATA;
-	uint32 indexSize = read32(area + 0x48);
-	if (indexSize < kIndexSectionHeaderSize + kIndexEntrySize * count
+	uint32 count = header.resourceCount;
+	uint32 adminSize = header.adminSectionSize;
+	if (count > uint32(kMaxResourceCount) || header.indexSectionOffset != kIndexSectionOffset
+		|| index.indexSectionOffset != kIndexSectionOffset)
+		return B_BAD_DATA;
+	uint32 indexSize = index.indexSectionSize;
+	if (indexSize < sizeof(index) + sizeof(resource_index_entry) * count
 		|| indexSize > kMaxResourceAreaSize || adminSize != kIndexSectionOffset + indexSize
-		|| read32(area + 0x50) != adminSize || read32(area + 0x54) != kUnknownSectionSize)
+		|| index.unknownSectionOffset != adminSize
+		|| index.unknownSectionSize != kUnknownSectionSize)
 		return B_BAD_DATA;
 	uint64 dataStart = uint64(adminSize) + kUnknownSectionSize;
-	uint32 infoOffset = read32(area + 0xBC);
-	uint32 infoSize = read32(area + 0xC0);
-	if (dataStart > size || infoOffset < dataStart || infoSize < 2 * kInfoTableEndSize
+	uint32 infoOffset = index.infoTableOffset;
+	uint32 infoSize = index.infoTableSize;
+	if (dataStart > size || infoOffset < dataStart
+		|| infoSize < kInfoSeparatorSize + sizeof(resource_info_table_end)
 		|| uint64(infoOffset) + infoSize > size)
 		return B_BAD_DATA;
 
@@ -271,9 +278,10 @@ parse_area(const uint8* area, size_t size, std::vector<resource_record>* _record
 	std::vector<resource_record> records(count);
 	std::vector<bool> described(count, false);
 	for (uint32 i = 0; i < count; i++) {
-		const uint8* entry = area + headerEnd + kIndexEntrySize * i;
-		uint64 offset = read32(entry);
-		uint64 length = read32(entry + 4);
+		resource_index_entry entry;
+		memcpy(&entry, area + kIndexEntriesOffset + sizeof(entry) * i, sizeof(entry));
+		uint64 offset = entry.offset;
+		uint64 length = entry.size;
 		if (offset < dataStart || offset + length > infoOffset)
 			return B_BAD_DATA;
 		records[i].data.assign(area + offset, area + offset + length);
@@ -282,16 +290,16 @@ parse_area(const uint8* area, size_t size, std::vector<resource_record>* _record
 	// The info table: type blocks of (id, index, name) records, each block closed by a
 	// separator, then the checksum and a terminator.
 	const uint8* table = area + infoOffset;
-	size_t bodySize = infoSize - kInfoTableEndSize;
-	uint32 storedSum = read32(table + bodySize);
-	uint32 terminator = read32(table + bodySize + 4);
-	if (terminator == 0 && storedSum != checksum(table, bodySize))
+	size_t bodySize = infoSize - sizeof(resource_info_table_end);
+	resource_info_table_end tableEnd;
+	memcpy(&tableEnd, table + bodySize, sizeof(tableEnd));
+	if (tableEnd.terminator == 0 && tableEnd.checksum != checksum(table, bodySize))
 		return B_BAD_DATA;
 
 	InfoReader reader(table, bodySize);
 	// An empty table is the separator alone.
-	if (reader.Left() == 8 && reader.AtSeparator())
-		reader.Skip(8);
+	if (reader.Left() == kInfoSeparatorSize && reader.AtSeparator())
+		reader.Skip(kInfoSeparatorSize);
 	while (reader.Left() > 0) {
 		uint32 type;
 		if (!reader.Read32(&type))
@@ -311,7 +319,7 @@ parse_area(const uint8* area, size_t size, std::vector<resource_record>* _record
 			record.id = int32(id);
 			described[index - 1] = true;
 		} while (!reader.AtSeparator());
-		reader.Skip(8);
+		reader.Skip(kInfoSeparatorSize);
 	}
 
 	_records->clear();
@@ -417,13 +425,13 @@ flatten_resource_area(const std::vector<resource_record>& records, std::vector<u
 			if (nameSize > 0)
 				table.insert(table.end(), record.name.c_str(), record.name.c_str() + nameSize);
 			if (i + 1 == count || records[i + 1].type != record.type) {
-				append32(kSeparator);
-				append32(kSeparator);
+				append32(kInfoSeparator);
+				append32(kInfoSeparator);
 			}
 		}
 		if (count == 0) {
-			append32(kSeparator);
-			append32(kSeparator);
+			append32(kInfoSeparator);
+			append32(kInfoSeparator);
 		}
 		uint32 sum = checksum(table.data(), table.size());
 		append32(sum);
@@ -441,25 +449,27 @@ flatten_resource_area(const std::vector<resource_record>& records, std::vector<u
 		area.assign(total, 0);
 		for (uint32 offset = kIndexSectionOffset; offset < dataStart; offset += 4)
 			write32(&area[offset], filler(offset));
-		write32(&area[0], kResourcesMagic);
-		write32(&area[4], count);
-		write32(&area[8], kIndexSectionOffset);
-		write32(&area[12], adminSize);
-		std::fill(area.begin() + 16, area.begin() + kIndexSectionOffset, 0);
-		write32(&area[0x44], kIndexSectionOffset);
-		write32(&area[0x48], indexSize);
-		write32(&area[0x50], adminSize);
-		write32(&area[0x54], kUnknownSectionSize);
-		write32(&area[0xBC], uint32(infoOffset));
-		write32(&area[0xC0], uint32(table.size()));
+		resources_header header = {};
+		header.magic = kResourcesMagic;
+		header.resourceCount = count;
+		header.indexSectionOffset = kIndexSectionOffset;
+		header.adminSectionSize = adminSize;
+		memcpy(&area[0], &header, sizeof(header));
+		// The fields between these keep the filler.
+		resource_index_section_header index;
+		memcpy(&index, &area[kIndexSectionOffset], sizeof(index));
+		index.indexSectionOffset = kIndexSectionOffset;
+		index.indexSectionSize = indexSize;
+		index.unknownSectionOffset = adminSize;
+		index.unknownSectionSize = kUnknownSectionSize;
+		index.infoTableOffset = uint32(infoOffset);
+		index.infoTableSize = uint32(table.size());
+		memcpy(&area[kIndexSectionOffset], &index, sizeof(index));
 
 		uint64 offset = dataStart;
 		for (uint32 i = 0; i < count; i++) {
-			uint8* entry = &area[kIndexSectionOffset + kIndexSectionHeaderSize
-				+ kIndexEntrySize * i];
-			write32(entry, uint32(offset));
-			write32(entry + 4, records[i].data.size());
-			write32(entry + 8, 0);
+			resource_index_entry entry = {uint32(offset), uint32(records[i].data.size()), 0};
+			memcpy(&area[kIndexEntriesOffset + sizeof(entry) * i], &entry, sizeof(entry));
 			std::copy(records[i].data.begin(), records[i].data.end(), area.begin() + offset);
 			offset += records[i].data.size();
 		}

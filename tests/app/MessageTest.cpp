@@ -605,6 +605,53 @@ TEST(MessageTest, PrintsInTheClassicTextForm)
 		"(1633837924, 'abcd')\n"
 		"    entry          label, type='CSTR', c=1, size= 5, data[0]: \"text\"\n");
 
+	// Each fixed-size type in its own form: hex of its bits, then its value.
+	BMessage numbers;
+	numbers.AddInt8("int8", -2);
+	uint8 byte = 200;
+	numbers.AddData("uint8", B_UINT8_TYPE, &byte, sizeof(byte));
+	numbers.AddInt16("int16", -300);
+	uint16 word = 65535;
+	numbers.AddData("uint16", B_UINT16_TYPE, &word, sizeof(word));
+	uint32 longWord = 4000000000u;
+	numbers.AddData("uint32", B_UINT32_TYPE, &longWord, sizeof(longWord));
+	numbers.AddInt64("int64", -5);
+	uint64 wide = UINT64_MAX;
+	numbers.AddData("uint64", B_UINT64_TYPE, &wide, sizeof(wide));
+	numbers.AddFloat("float", 1.5f);
+	numbers.AddDouble("double", 0.1);
+	numbers.AddPoint("point", BPoint(1, -2.5f));
+	numbers.AddRect("rect", BRect(0, 1, 2.5f, 3));
+	char letter = 'x';
+	char bell = 7;
+	numbers.AddData("char", B_CHAR_TYPE, &letter, 1);
+	numbers.AddData("char", B_CHAR_TYPE, &bell, 1);
+	numbers.AddBool("bool", false);
+	const uint8 raw[20] = {1, 2, 0xff};
+	numbers.AddData("short", 'ABCD', raw, 3);
+	numbers.AddData("long", B_RAW_TYPE, raw, sizeof(raw), false);
+	EXPECT_EQ(print_to_string(numbers),
+		"BMessage: what =  (0x0, or 0)\n"
+		"    entry           int8, type='BYTE', c=1, size= 1, data[0]: 0xfe (-2)\n"
+		"    entry          uint8, type='UBYT', c=1, size= 1, data[0]: 0xc8 (200)\n"
+		"    entry          int16, type='SHRT', c=1, size= 2, data[0]: 0xfed4 (-300)\n"
+		"    entry         uint16, type='USHT', c=1, size= 2, data[0]: 0xffff (65535)\n"
+		"    entry         uint32, type='ULNG', c=1, size= 4, data[0]: 0xee6b2800 (4000000000)\n"
+		"    entry          int64, type='LLNG', c=1, size= 8, data[0]: 0xfffffffffffffffb (-5)\n"
+		"    entry         uint64, type='ULLG', c=1, size= 8, data[0]: 0xffffffffffffffff "
+		"(18446744073709551615)\n"
+		"    entry          float, type='FLOT', c=1, size= 4, data[0]: 1.5\n"
+		"    entry         double, type='DBLE', c=1, size= 8, data[0]: 0.1\n"
+		"    entry          point, type='BPNT', c=1, size= 8, data[0]: BPoint(x:1.0, y:-2.5)\n"
+		"    entry           rect, type='RECT', c=1, size=16, data[0]: "
+		"BRect(l:0.0, t:1.0, r:2.5, b:3.0)\n"
+		"    entry           char, type='CHAR', c=2, size= 1, data[0]: 'x'\n"
+		"                                            size= 1, data[1]: 0x7\n"
+		"    entry           bool, type='BOOL', c=1, size= 1, data[0]: false\n"
+		"    entry          short, type='ABCD', c=1, size= 3, data[0]: 01 02 ff\n"
+		"    entry           long, type='RAWT', c=1, size=20, data[0]: "
+		"01 02 ff 00 00 00 00 00 00 00 00 00 00 00 00 00 ...\n");
+
 	BMessage outer('outr');
 	BMessage inner('innr');
 	inner.AddBool("flag", true);

@@ -14,6 +14,8 @@
 
 #include <SupportDefs.h>
 
+#include <support/private/FileDescriptor.h>
+
 
 class BLooper;
 class BMessage;
@@ -56,8 +58,8 @@ private:
 	friend status_t launch_or_hand_over(const char*, const BMessage&,
 		std::unique_ptr<LaunchServer>*);
 
-	LaunchServer(const std::string& path, int socket, int stopRead, int stopWrite, dev_t device,
-		ino_t node);
+	LaunchServer(const std::string& path, FileDescriptor&& socket, FileDescriptor&& stopRead,
+		FileDescriptor&& stopWrite, dev_t device, ino_t node);
 
 	struct peer;
 
@@ -67,9 +69,10 @@ private:
 	std::unique_ptr<BMessage> _RefsOf(const std::vector<char>& flattened);
 
 	std::string fPath;
-	int fSocket;
-	int fStopRead;
-	int fStopWrite;
+	FileDescriptor fSocket;
+	// Written to once to end the listening thread.
+	FileDescriptor fStopRead;
+	FileDescriptor fStopWrite;
 	dev_t fDevice;
 	ino_t fNode;
 	BLooper* fTarget;

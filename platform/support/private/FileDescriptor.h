@@ -20,6 +20,15 @@ public:
 	FileDescriptor(const FileDescriptor&) = delete;
 	FileDescriptor& operator=(const FileDescriptor&) = delete;
 
+	FileDescriptor(FileDescriptor&& other) : fFD(other.Release()) {}
+
+	FileDescriptor& operator=(FileDescriptor&& other)
+	{
+		if (this != &other)
+			Reset(other.Release());
+		return *this;
+	}
+
 	int Get() const { return fFD; }
 
 	int Release()
