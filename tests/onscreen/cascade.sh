@@ -4,8 +4,8 @@
 # cascade.sh CASE: permissions windows opened together under a window manager (openbox), first
 # on a screen it leaves wholly to windows, then below a top bar that reserves room at the top
 # (a panel of the test's own), as desktops keep one. The programs come from the environment:
-# HOST (run-tracker-addon), ADDON, XTOOL, STRUT_PANEL, SHOTS (a folder). Exits 77 (skipped)
-# without openbox or the X tools.
+# HOST (run-tracker-addon), ADDON, XTOOL, STRUT_PANEL, FRAMES_ELSEWHERE, SHOTS (a folder). Exits
+# 77 (skipped) without openbox or the X tools.
 
 set -u
 
@@ -140,6 +140,21 @@ case_work_area() {
 # first one's title bar would be.
 case_work_area_scaled() {
 	cascade 192 120
+}
+
+
+# Under a window manager whose title bars another program draws, and which therefore tells no
+# decorations before a window is mapped: the windows still clear its top bar, and the second
+# steps on from where the first really opens.
+case_frames_elsewhere() {
+	touch "$work/first" "$work/second"
+	start manager "$FRAMES_ELSEWHERE" 32 37
+	within 30 has_window_manager || fail "frames_elsewhere manages no screen"
+	until_true 10 "the work area does not start below the top bar" area_starts_at 32
+	open_two
+	[ "$first_x $first_y" = "50 69" ] && [ "$second_x $second_y" = "64 83" ] \
+		|| fail "the windows are at $first_x,$first_y and $second_x,$second_y, not 50,69 and 64,83"
+	close_two
 }
 
 

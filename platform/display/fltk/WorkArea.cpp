@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <X11/Xatom.h>
+#include <X11/Xutil.h>
 
 
 namespace BPrivate {
@@ -145,7 +146,9 @@ WorkArea::_ReadExtents(Window window, extents* _extents)
 
 
 // Before any window of ours is decorated: asks the window manager how it would decorate a new
-// one, on a window made for the question that never shows.
+// one, on a window made for the question that never shows. A window manager whose title bars
+// are drawn elsewhere answers with no decorations at all: then the question window is mapped
+// minimized, out of the task lists, and the room its frame gets is the answer.
 std::optional<WorkArea::extents>
 WorkArea::_AskExtents()
 {
@@ -165,11 +168,37 @@ WorkArea::_AskExtents()
 	XSendEvent(fDisplay, root, False, SubstructureRedirectMask | SubstructureNotifyMask,
 		&message);
 
+	std::optional<extents> answer = _AwaitExtents(window, false);
+	if (answer && answer->left == 0 && answer->right == 0 && answer->top == 0
+		&& answer->bottom == 0) {
+		_MapHidden(window);
+		if (std::optional<extents> framed = _AwaitExtents(window, true))
+			answer = framed;
+	}
+	XDestroyWindow(fDisplay, window);
+	XFlush(fDisplay);
+	return answer;
+}
+
+
+// Waits a while for the window manager to set the window's frame extents, to any room or,
+// with decorated, to some; what the window has then.
+std::optional<WorkArea::extents>
+WorkArea::_AwaitExtents(Window window, bool decorated)
+{
 	// Only the answer is taken from the queue; the display's own events stay for it.
 	property_change change = {window, fFrameExtents};
 	auto deadline = std::chrono::steady_clock::now() + kAnswerTime;
+	extents answer;
 	XEvent event;
-	while (!XCheckIfEvent(fDisplay, &event, &is_change, reinterpret_cast<XPointer>(&change))) {
+	while (true) {
+		if (XCheckIfEvent(fDisplay, &event, &is_change, reinterpret_cast<XPointer>(&change))) {
+			if (!decorated || (_ReadExtents(window, &answer)
+					&& (answer.left != 0 || answer.right != 0 || answer.top != 0
+						|| answer.bottom != 0)))
+				break;
+			continue;
+		}
 		auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
 			deadline - std::chrono::steady_clock::now()).count();
 		if (left <= 0)
@@ -177,13 +206,34 @@ WorkArea::_AskExtents()
 		pollfd descriptor = {ConnectionNumber(fDisplay), POLLIN, 0};
 		poll(&descriptor, 1, static_cast<int>(left));
 	}
-	extents answer;
-	bool answered = _ReadExtents(window, &answer);
-	XDestroyWindow(fDisplay, window);
-	XFlush(fDisplay);
-	if (!answered)
+	if (!_ReadExtents(window, &answer))
 		return std::nullopt;
 	return answer;
+}
+
+
+// Shows the window to the window manager only: minimized, not taking the keyboard, and
+// neither in the task bar nor in the pager.
+void
+WorkArea::_MapHidden(Window window)
+{
+	XWMHints hints = {};
+	hints.flags = StateHint | InputHint;
+	hints.initial_state = IconicState;
+	hints.input = False;
+	XSetWMHints(fDisplay, window, &hints);
+	Atom states[] = {
+		XInternAtom(fDisplay, "_NET_WM_STATE_SKIP_TASKBAR", False),
+		XInternAtom(fDisplay, "_NET_WM_STATE_SKIP_PAGER", False)
+	};
+	XChangeProperty(fDisplay, window, XInternAtom(fDisplay, "_NET_WM_STATE", False), XA_ATOM,
+		32, PropModeReplace, reinterpret_cast<unsigned char*>(states), 2);
+	// A user time of 0 asks the window manager not to raise or focus it.
+	long userTime = 0;
+	XChangeProperty(fDisplay, window, XInternAtom(fDisplay, "_NET_WM_USER_TIME", False),
+		XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&userTime), 1);
+	XMapWindow(fDisplay, window);
+	XFlush(fDisplay);
 }
 
 

@@ -41,6 +41,8 @@ private:
 	extents _Extents(Window framed);
 	bool _ReadExtents(Window window, extents* _extents);
 	std::optional<extents> _AskExtents();
+	std::optional<extents> _AwaitExtents(Window window, bool decorated);
+	void _MapHidden(Window window);
 	bool _Supported(Atom atom);
 
 	Display* fDisplay;
