@@ -246,7 +246,10 @@ def locate(pid, role, name, left, top):
 		sys.exit(f"atspi.py: no {role} \"{name}\" in {pid}")
 	box = found.queryComponent().getExtents(pyatspi.WINDOW_COORDS)
 	x0, y0 = left + box.x, top + box.y
-	points = [(x0 + box.width // 2, y0 + box.height // 2)]
+	# GTK 4.8 gives the place within the window as the screen's: tried first.
+	screen = found.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+	points = [(screen.x + screen.width // 2, screen.y + screen.height // 2),
+		(x0 + box.width // 2, y0 + box.height // 2)]
 	points += [(x0 + dx, y0 + dy) for dy in range(8, box.height + 48, 16)
 		for dx in range(8, box.width + 48, 16)]
 	def selected():

@@ -170,7 +170,9 @@ context_menu() {
 		if selection_taken "$@"; then
 			xdotool key Menu
 			if [ -n "$menu_walk" ]; then
+				# GTK 4.8's menu shares its window; its items have names there.
 				within 3 more_popups "$before" && return
+				$atspi wait "$fm_pid" "${item%%=*}" 3 && return
 			else
 				$atspi wait "$fm_pid" "$item" 3 && return
 			fi
