@@ -118,10 +118,17 @@ def activate(pid, name):
 	found.queryAction().doAction(0)
 
 
+def is_selected(accessible):
+	"""GTK 4.8 sets SELECTED on the cell that holds the named one, not on the named one."""
+	if accessible.getState().contains(pyatspi.STATE_SELECTED):
+		return True
+	parent = accessible.parent
+	return parent is not None and parent.getState().contains(pyatspi.STATE_SELECTED)
+
+
 def selected(pid, role, name):
 	def test(accessible):
-		return (has_role(accessible, role) and accessible.name == name
-			and accessible.getState().contains(pyatspi.STATE_SELECTED))
+		return has_role(accessible, role) and accessible.name == name and is_selected(accessible)
 	if find(pid, test) is None:
 		sys.exit(f"atspi.py: {role} \"{name}\" in {pid} is not selected")
 
@@ -253,8 +260,8 @@ def locate(pid, role, name, left, top):
 	points += [(x0 + dx, y0 + dy) for dy in range(8, box.height + 48, 16)
 		for dx in range(8, box.width + 48, 16)]
 	def selected():
-		return find(pid, lambda a: has_role(a, role) and a.name == name
-			and a.getState().contains(pyatspi.STATE_SELECTED), 0.1) is not None
+		return find(pid, lambda a: has_role(a, role) and a.name == name and is_selected(a),
+			0.1) is not None
 
 	for x, y in points:
 		subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True,
