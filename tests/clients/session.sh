@@ -311,10 +311,12 @@ case_nautilus_script() {
 }
 
 # Without gvfs's daemons Nautilus loads a folder sooner; with a fresh home it still takes up to
-# half a minute here, before its items show. GTK 4 gives positions inside the window (4.18 only
-# roughly): an item is found by clicking where it should be until the tree says it is selected.
+# half a minute here, before its items show. GTK 4's GL renderer runs on the processor without a
+# GPU, and on a busy machine its frames (the "Loading" spinner's) starve the folder's loading:
+# drawn with cairo, they don't. GTK 4 gives positions inside the window (4.18 only roughly): an
+# item is found by clicking where it should be until the tree says it is selected.
 nautilus_environment() {
-	export GIO_USE_VFS=local ATSPI_SECONDS=60
+	export GIO_USE_VFS=local GSK_RENDERER=cairo ATSPI_SECONDS=60
 	item_role="table cell"
 	menu_walk=1
 	locate_item=1
@@ -363,12 +365,24 @@ start_bitwell() {
 			wait "$bitwell_pid"
 			fail "Bitwell exited with status $? before its window showed"
 		fi
-		[ $SECONDS -le $deadline ] || fail "no Drop window; there are: $(titles)"
+		[ $SECONDS -le $deadline ] || fail "no Drop window; there are: $(titles); Bitwell's: $(bitwell_state)"
 		sleep 0.05
 	done
 	local drop=$win
 	xdotool windowmove "$drop" 900 300
 	until_true 10 "the Drop window did not move" moved_right "$drop"
+}
+
+# What a Bitwell that shows no window is doing: its windows, mapped or not, and where its threads
+# wait.
+bitwell_state() {
+	local id thread
+	for id in $(xdotool search --pid "$bitwell_pid" 2>/dev/null); do
+		printf '%s ' "$(xwininfo -id "$id" 2>/dev/null | sed -n 's/.*Map State: *//p')"
+	done
+	for thread in /proc/"$bitwell_pid"/task/*; do
+		printf '%s:%s ' "$(cat "$thread/comm" 2>/dev/null)" "$(cat "$thread/wchan" 2>/dev/null)"
+	done
 }
 
 moved_right() {
