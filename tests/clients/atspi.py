@@ -1,20 +1,30 @@
 # Copyright 2026, Bitgate developers. Distributed under the terms of the MIT License.
 #
 # What the file-manager tests ask of the accessibility tree, each waiting with a deadline:
-#   atspi.py extents PID ROLE NAME     prints "X Y W H" (screen) of a showing ROLE ("*": any)
-#                                      named NAME
+#   atspi.py extents PID ROLE NAME     prints "X Y W H" (screen) of a showing ROLE named NAME
+#                                      (ROLE: "*" for any, "a|b" for either)
 #   atspi.py activate PID NAME         does the first action of the showing menu item or button
 #                                      NAME (or any of NAME's names, separated by "|")
 #   atspi.py wait PID NAME SECONDS     exits 0 once the menu item NAME shows, 1 if it doesn't
+#   atspi.py selected PID ROLE NAME    exits 0 once the showing ROLE NAME is selected
+#   atspi.py choose PID NAME...        in the open menu, goes down to the item NAME and presses
+#                                      Return, for each NAME in turn (a submenu's item after its
+#                                      menu's); for menus whose items the tree has no names or
+#                                      places for, or which are outside the tree. NAME=KEY also
+#                                      takes a nameless item that lists KEY (Alt+letter, F12)
+#   atspi.py locate PID ROLE NAME X Y  prints "X Y", a point where a click selects the item, in
+#                                      the window whose inside starts at X, Y
 #   atspi.py dump PID                  prints the application's tree, for writing tests
 # PID is the file manager's process; NAME is matched exactly, ROLE by its name ("menu item").
 # Run with the system's Python, which has pyatspi.
 
 import os
+import subprocess
 import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 # Seconds to wait for anything; a slow file manager's tests raise it.
 kDeadline = float(os.environ.get("ATSPI_SECONDS", "20"))
@@ -78,8 +88,13 @@ def find(pid, test, seconds=kDeadline):
 	return None
 
 
+def has_role(accessible, role):
+	"""ROLE is a role's name, several separated by "|" (the toolkits' versions differ), or "*"."""
+	return role == "*" or accessible.getRoleName() in role.split("|")
+
+
 def extents(pid, role, name):
-	found = find(pid, lambda a: role in ("*", a.getRoleName()) and a.name == name)
+	found = find(pid, lambda a: has_role(a, role) and a.name == name)
 	if found is None:
 		sys.exit(f"atspi.py: no {role} \"{name}\" in {pid}")
 	box = found.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
@@ -101,6 +116,165 @@ def activate(pid, name):
 	if found is None:
 		sys.exit(f"atspi.py: no menu item \"{name}\" in {pid}")
 	found.queryAction().doAction(0)
+
+
+def is_selected(accessible):
+	"""GTK 4.8 sets SELECTED on the cell that holds the named one, not on the named one."""
+	if accessible.getState().contains(pyatspi.STATE_SELECTED):
+		return True
+	parent = accessible.parent
+	return parent is not None and parent.getState().contains(pyatspi.STATE_SELECTED)
+
+
+def selected(pid, role, name):
+	def test(accessible):
+		return has_role(accessible, role) and accessible.name == name and is_selected(accessible)
+	if find(pid, test) is None:
+		sys.exit(f"atspi.py: {role} \"{name}\" in {pid} is not selected")
+
+
+def pump():
+	context = GLib.MainContext.default()
+	while context.iteration(False):
+		pass
+
+
+def label_of(item):
+	"""An item's name; where the tree gives none, the text it shows (its labels')."""
+	if item.name:
+		return item.name
+	texts = []
+	for accessible, depth in descendants(item):
+		try:
+			text = accessible.name or accessible.queryText().getText(0, -1)
+		except Exception:
+			text = ""
+		if text:
+			texts.append(text)
+	return " ".join(texts)
+
+
+class FocusWatch:
+	"""The menu item that took the focus last in PID, told by the tree's events: a menu outside
+	the tree (Qt's) still sends them."""
+
+	kEvents = ("object:state-changed:focused", "object:state-changed:selected",
+		"object:active-descendant-changed")
+
+	def __init__(self, pid):
+		self.pid = pid
+		self.item = None
+		self.count = 0
+		pyatspi.Registry.registerEventListener(self.on_event, *self.kEvents)
+
+	def on_event(self, event):
+		try:
+			if event.type.startswith("object:active-descendant-changed"):
+				item = event.any_data
+			elif event.detail1 == 1:
+				item = event.source
+			else:
+				return
+			if item is None or item.getRole() not in kItemRoles \
+					or item.get_process_id() != self.pid:
+				return
+		except Exception:
+			return
+		self.item = item
+		self.count += 1
+
+	def after(self, key, seconds=5):
+		"""Presses key (if any); the item that has the focus then, None if none took it."""
+		count = self.count
+		if key is not None:
+			subprocess.run(["xdotool", "key", key], check=True, timeout=10)
+		deadline = time.monotonic() + seconds
+		while self.count == count and time.monotonic() < deadline:
+			pump()
+			time.sleep(0.02)
+		# Events of the same key that follow (focused after selected) name the same item.
+		pump()
+		return self.item if self.count > count else None
+
+
+# No menu of the file managers has as many items.
+kMenuLength = 40
+
+
+def shortcuts_of(item):
+	"""The keys an item lists (its mnemonic as Alt+letter, its accelerator)."""
+	for attribute in item.getAttributes():
+		if attribute.startswith("keyshortcuts:"):
+			return attribute[len("keyshortcuts:"):].split()
+	return []
+
+
+def identity(item):
+	"""What tells an item from its neighbours: its name, else the keys it lists."""
+	if item is None:
+		return None
+	return label_of(item) or "(" + " ".join(shortcuts_of(item)) + ")"
+
+
+def matches(item, wanted):
+	"""wanted is NAME or NAME=KEY: the item is named NAME, or, having no name, lists KEY, the
+	mnemonic its name has or the accelerator given to its name."""
+	name, _, key = wanted.partition("=")
+	if item is None:
+		return False
+	label = label_of(item)
+	return label == name or (not label and key != "" and key in shortcuts_of(item))
+
+
+def choose(pid, names):
+	watch = FocusWatch(pid)
+	pump()
+	item = None
+	for index, name in enumerate(names):
+		seen = []
+		# A submenu may give its first item the focus as it opens.
+		while not matches(item, name):
+			item = watch.after("Down")
+			# Down wraps round at the menu's end, or goes no further.
+			if item is None or (seen and identity(item) == seen[0]) or len(seen) > kMenuLength:
+				sys.exit(f"atspi.py: no \"{name}\" in the menu of {pid}; going down: {seen}")
+			seen.append(identity(item))
+		if index + 1 < len(names):
+			item = watch.after("Return", 2)
+	subprocess.run(["xdotool", "key", "Return"], check=True, timeout=10)
+
+
+def locate(pid, role, name, left, top):
+	"""A point on the screen where a click selects the item: GTK 4.18 places items within the
+	window only roughly, so points on and around its box are tried in turn, each click
+	checked in the tree."""
+	found = find(pid, lambda a: has_role(a, role) and a.name == name)
+	if found is None:
+		sys.exit(f"atspi.py: no {role} \"{name}\" in {pid}")
+	box = found.queryComponent().getExtents(pyatspi.WINDOW_COORDS)
+	x0, y0 = left + box.x, top + box.y
+	# GTK 4.8 gives the place within the window as the screen's: tried first.
+	screen = found.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+	points = [(screen.x + screen.width // 2, screen.y + screen.height // 2),
+		(x0 + box.width // 2, y0 + box.height // 2)]
+	points += [(x0 + dx, y0 + dy) for dy in range(8, box.height + 48, 16)
+		for dx in range(8, box.width + 48, 16)]
+	def selected():
+		return find(pid, lambda a: has_role(a, role) and a.name == name and is_selected(a),
+			0.1) is not None
+
+	for x, y in points:
+		subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True,
+			timeout=10)
+		# Clicks a second apart never make a double click, which would open the file.
+		deadline = time.monotonic() + 1
+		while time.monotonic() < deadline:
+			pump()
+			if selected():
+				print(x, y)
+				return
+			time.sleep(0.05)
+	sys.exit(f"atspi.py: no click selects {role} \"{name}\" in {pid}")
 
 
 def dump(pid):
@@ -129,10 +303,17 @@ def main():
 		activate(int(sys.argv[2]), sys.argv[3])
 	elif command == "wait" and len(sys.argv) == 5:
 		wait(int(sys.argv[2]), sys.argv[3], float(sys.argv[4]))
+	elif command == "selected" and len(sys.argv) == 5:
+		selected(int(sys.argv[2]), sys.argv[3], sys.argv[4])
+	elif command == "locate" and len(sys.argv) == 7:
+		locate(int(sys.argv[2]), sys.argv[3], sys.argv[4], int(sys.argv[5]), int(sys.argv[6]))
+	elif command == "choose" and len(sys.argv) >= 4:
+		choose(int(sys.argv[2]), sys.argv[3:])
 	elif command == "dump" and len(sys.argv) == 3:
 		dump(int(sys.argv[2]))
 	else:
-		sys.exit("usage: atspi.py extents PID ROLE NAME | activate PID NAME | dump PID")
+		sys.exit("usage: atspi.py extents PID ROLE NAME | activate PID NAME | wait PID NAME SECONDS"
+			" | selected PID ROLE NAME | choose PID NAME... | locate PID ROLE NAME X Y | dump PID")
 
 
 main()

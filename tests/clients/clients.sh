@@ -64,12 +64,13 @@ outside() {
 	# A home as a desktop session has it.
 	mkdir -p "$work/home/.local/share" "$work/home/.config" "$work/home/.cache" "$work/files"
 	mkdir -m 700 "$work/runtime"
-	# The desktop's indexer would start through D-Bus with the first file manager and read the
-	# whole machine, slowing every folder's load down to a minute: the user's own service files
-	# come first, and these fail at once.
+	# The desktop's indexer (its GNOME 48 names beside the older ones) would start through D-Bus
+	# with the first file manager and read the whole machine, slowing every folder's load down
+	# to a minute: the user's own service files come first, and these fail at once.
 	local service
 	mkdir -p "$work/home/.local/share/dbus-1/services"
-	for service in org.freedesktop.Tracker3.Miner.Files org.freedesktop.Tracker3.Miner.Extract; do
+	for service in org.freedesktop.Tracker3.Miner.Files org.freedesktop.Tracker3.Miner.Extract \
+		org.freedesktop.LocalSearch3 org.freedesktop.LocalSearch3.Control; do
 		printf '[D-BUS Service]\nName=%s\nExec=/bin/false\n' "$service" \
 			>"$work/home/.local/share/dbus-1/services/$service.service"
 	done

@@ -151,26 +151,44 @@ loaded() {
 	item_x=$((x + w / 2)) item_y=$((y + h / 2)) item_label_y=$((y + h - 12))
 }
 
-# Qt's context menus are not in the accessibility tree: there, the menu is worked with the
-# keys in menu_keys, which go up from its bottom to the entry.
-menu_keys=()
+# Qt's context menus are outside the accessibility tree, and GTK 4.18's menu items have no
+# names or places there: with menu_walk set, the menu is walked with the keyboard, each item's
+# name read as it takes the focus.
+menu_walk=
 
-# context_menu ITEM: selects everything in the view and opens the context menu with the
-# keyboard, until ITEM shows in it (the folder may still be loading at first).
+# context_menu ITEM SELECTED...: selects everything in the view, waits until the items
+# SELECTED... are, and opens the context menu with the keyboard, until ITEM shows in it (or,
+# walked, until the menu shows; the folder may still be loading at first).
 context_menu() {
-	local deadline=$((SECONDS + 40)) before
+	local item=$1 deadline=$((SECONDS + 40)) before
+	shift
 	while true; do
 		before=$(popups)
 		# A click on the view's empty lower right gives it the keyboard.
-		xdotool mousemove $((fm_x + fm_w - 30)) $((fm_y + fm_h - 60)) click 1 \
-			key ctrl+a key Menu
-		if [ ${#menu_keys[@]} -gt 0 ]; then
-			within 3 more_popups "$before" && return
-		else
-			$atspi wait "$fm_pid" "$1" 3 && return
+		xdotool mousemove $((fm_x + fm_w - 30)) $((fm_y + fm_h - 60)) click 1 key ctrl+a
+		# A menu opened before the selection took offers nothing for it.
+		if selection_taken "$@"; then
+			xdotool key Menu
+			if [ -n "$menu_walk" ]; then
+				# GTK 4.8's menu shares its window; its items have names there.
+				within 3 more_popups "$before" && return
+				$atspi wait "$fm_pid" "${item%%=*}" 3 && return
+			else
+				$atspi wait "$fm_pid" "$item" 3 && return
+			fi
 		fi
 		# The next click closes the menu (no Escape: Nautilus stops loading the folder).
-		[ $SECONDS -le $deadline ] || fail "no \"$1\" in the context menu"
+		[ $SECONDS -le $deadline ] || fail "no \"$item\" in the context menu"
+	done
+}
+
+# selection_taken NAME...: waits a few seconds until the items NAME... are selected in the
+# tree (where the file manager has its items there, item_role).
+selection_taken() {
+	local name
+	[ -n "$item_role" ] || return 0
+	for name in "$@"; do
+		ATSPI_SECONDS=5 $atspi selected "$fm_pid" "$item_role" "$name" >/dev/null || return 1
 	done
 }
 
@@ -182,12 +200,12 @@ more_popups() {
 	[ "$(popups)" -gt "$1" ]
 }
 
-# menu_path ITEM...: activates each menu item in turn through the accessibility tree, or with
-# menu_keys.
+# menu_path ITEM...: activates each menu item in turn through the accessibility tree, or walks
+# the menu to each.
 menu_path() {
 	local item
-	if [ ${#menu_keys[@]} -gt 0 ]; then
-		xdotool key --delay 60 "${menu_keys[@]}"
+	if [ -n "$menu_walk" ]; then
+		$atspi choose "$fm_pid" "$@" || fail "could not choose $* in the menu"
 		return
 	fi
 	for item in "$@"; do
@@ -247,7 +265,7 @@ entry() {
 
 	start_file_manager "$files/one" "$@"
 	loaded "$one_file"
-	context_menu "${path[0]}"
+	context_menu "${path[0]}" "$one_file"
 	menu_path "${path[@]}"
 	windows "$one_file"
 	set_owner_execute "${wins[0]}" "$files/one/$one_file"
@@ -256,7 +274,7 @@ entry() {
 
 	start_file_manager "$files/two" "$@"
 	loaded "${two_files[0]}"
-	context_menu "${path[0]}"
+	context_menu "${path[0]}" "${two_files[@]}"
 	menu_path "${path[@]}"
 	windows "${two_files[@]}"
 	close_windows
@@ -264,7 +282,7 @@ entry() {
 
 	start_file_manager "$files/folder" "$@"
 	loaded "$a_folder"
-	context_menu "${path[0]}"
+	context_menu "${path[0]}" "$a_folder"
 	menu_path "${path[@]}"
 	windows "$a_folder"
 	close_windows
@@ -282,18 +300,26 @@ case_thunar_action() {
 	entry "Edit Permissions" -- thunar
 }
 
+# GTK 4.18 names no menu item: Nautilus's are told by the keys they list, "Scripts" and
+# "Open With…" by their mnemonics, the entry by the accelerator given to its name.
 case_nautilus_script() {
 	nautilus_environment
 	user_actions
-	entry "Scripts" "Edit Permissions" -- nautilus --new-window
+	mkdir -p "$HOME/.config/nautilus"
+	echo "F12 Edit Permissions" >"$HOME/.config/nautilus/scripts-accels"
+	entry "Scripts=Alt+s" "Edit Permissions=F12" -- nautilus --new-window
 }
 
 # Without gvfs's daemons Nautilus loads a folder sooner; with a fresh home it still takes up to
-# half a minute here, before its items show. GTK 4 gives positions inside the window, which at
-# the screen's top left corner are the screen's.
+# half a minute here, before its items show. GTK 4's GL renderer runs on the processor without a
+# GPU, and on a busy machine its frames (the "Loading" spinner's) starve the folder's loading:
+# drawn with cairo, they don't. GTK 4 gives positions inside the window (4.18 only roughly): an
+# item is found by clicking where it should be until the tree says it is selected.
 nautilus_environment() {
-	export GIO_USE_VFS=local ATSPI_SECONDS=60
+	export GIO_USE_VFS=local GSK_RENDERER=cairo ATSPI_SECONDS=60
 	item_role="table cell"
+	menu_walk=1
+	locate_item=1
 }
 
 case_nemo_action() {
@@ -312,15 +338,20 @@ case_caja_script() {
 	entry "Scripts" "Edit Permissions" -- caja --no-desktop
 }
 
+# Dolphin's view items: Qt 5's table cells, Qt 6's list items.
+dolphin_environment() {
+	item_role="table cell|list item"
+	menu_walk=1
+}
+
 case_dolphin_servicemenu() {
-	item_role="table cell"
-	menu_keys=(Up Up Return)
+	dolphin_environment
 	entry "Edit Permissions" -- dolphin
 }
 
 case_pcmanfm_action() {
 	item_role="list item"
-	menu_keys=(Up Up Up Return)
+	menu_walk=1
 	entry "Edit Permissions" -- pcmanfm-qt
 }
 
@@ -334,12 +365,24 @@ start_bitwell() {
 			wait "$bitwell_pid"
 			fail "Bitwell exited with status $? before its window showed"
 		fi
-		[ $SECONDS -le $deadline ] || fail "no Drop window; there are: $(titles)"
+		[ $SECONDS -le $deadline ] || fail "no Drop window; there are: $(titles); Bitwell's: $(bitwell_state)"
 		sleep 0.05
 	done
 	local drop=$win
 	xdotool windowmove "$drop" 900 300
 	until_true 10 "the Drop window did not move" moved_right "$drop"
+}
+
+# What a Bitwell that shows no window is doing: its windows, mapped or not, and where its threads
+# wait.
+bitwell_state() {
+	local id thread
+	for id in $(xdotool search --pid "$bitwell_pid" 2>/dev/null); do
+		printf '%s ' "$(xwininfo -id "$id" 2>/dev/null | sed -n 's/.*Map State: *//p')"
+	done
+	for thread in /proc/"$bitwell_pid"/task/*; do
+		printf '%s:%s ' "$(cat "$thread/comm" 2>/dev/null)" "$(cat "$thread/wchan" 2>/dev/null)"
+	done
 }
 
 moved_right() {
@@ -379,7 +422,12 @@ drop_case() {
 	make_selections
 	start_bitwell
 	start_file_manager "$files/one" "$@"
-	if [ -n "$item_role" ]; then
+	if [ -n "${locate_item-}" ]; then
+		loaded "$one_file"
+		read -r item_x item_y < <($atspi locate "$fm_pid" "$item_role" "$one_file" "$fm_x" "$fm_y") \
+			|| fail "no place where a click selects \"$one_file\""
+		[ -n "$item_y" ] || fail "no place where a click selects \"$one_file\""
+	elif [ -n "$item_role" ]; then
 		loaded "$one_file"
 	else
 		local x y w h
@@ -405,7 +453,7 @@ case_nautilus_drag() {
 }
 
 case_dolphin_drag() {
-	item_role="table cell"
+	dolphin_environment
 	# Without an icon theme Dolphin draws no icon: only the name can be taken.
 	drag_from_label=1
 	drop_case 0 0 -- dolphin
@@ -428,7 +476,7 @@ open_with() {
 	make_selections
 	start_file_manager "$files/one" "$@"
 	loaded "$one_file"
-	context_menu "$item"
+	context_menu "$item" "$one_file"
 	menu_path "$item"
 	if [ -n "$button" ]; then
 		local x y w h
@@ -453,6 +501,6 @@ case_thunar_open_with() {
 
 case_nautilus_open_with() {
 	nautilus_environment
-	open_with "Open With…" "" -- nautilus --new-window
+	open_with "Open With…=Alt+w" "" -- nautilus --new-window
 }
 
