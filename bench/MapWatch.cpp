@@ -154,10 +154,11 @@ main(int argc, char** argv)
 	while (mapped < windows) {
 		while (XPending(display) == 0) {
 			auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-				deadline - clock_type::now()).count();
+				deadline - clock_type::now())
+							.count();
 			if (left <= 0) {
-				fprintf(stderr, "map-watch: %d of %d windows mapped in %d ms\n", mapped,
-					windows, timeout);
+				fprintf(stderr, "map-watch: %d of %d windows mapped in %d ms\n", mapped, windows,
+					timeout);
 				stop(process);
 				return 1;
 			}

@@ -65,8 +65,7 @@ public:
 	bool WaitForShown(size_t count, clock_type::time_point deadline)
 	{
 		std::unique_lock<std::mutex> guard(fCountLock);
-		return fCountChanged.wait_until(guard, deadline,
-			[&] { return fShown.size() >= count; });
+		return fCountChanged.wait_until(guard, deadline, [&] { return fShown.size() >= count; });
 	}
 
 private:
@@ -84,7 +83,8 @@ wait_for_maps(Display* display, int count, clock_type::time_point deadline)
 	while (mapped < count) {
 		while (XPending(display) == 0) {
 			auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-				deadline - clock_type::now()).count();
+				deadline - clock_type::now())
+							.count();
 			if (left <= 0)
 				return false;
 			pollfd descriptor = {ConnectionNumber(display), POLLIN, 0};
@@ -175,7 +175,7 @@ main(int argc, char** argv)
 	auto start = clock_type::now();
 	std::thread([&] { processRefs(directory, &refs, NULL); }).detach();
 	bool done = screen ? wait_for_maps(display, count, start + kTimeout)
-		: headless->WaitForShown(static_cast<size_t>(count), start + kTimeout);
+					   : headless->WaitForShown(static_cast<size_t>(count), start + kTimeout);
 	auto end = clock_type::now();
 
 	std::error_code error;

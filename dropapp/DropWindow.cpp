@@ -9,8 +9,7 @@
 
 
 DropWindow::DropWindow(BRect frame)
-	: BWindow(frame, "Drop", B_TITLED_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE,
-		  B_CURRENT_WORKSPACE)
+	: BWindow(frame, "Drop", B_TITLED_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE, B_CURRENT_WORKSPACE)
 {
 	AddChild(new DropView(Bounds(), "myView", "Drag a file to me"), NULL);
 }

@@ -14,8 +14,8 @@ void
 ErrorAlert(const char* text)
 {
 	try {
-		BAlert* alert = new BAlert("Bitgate Error", text, "Dang", NULL, NULL, B_WIDTH_AS_USUAL,
-			B_STOP_ALERT);
+		BAlert* alert
+			= new BAlert("Bitgate Error", text, "Dang", NULL, NULL, B_WIDTH_AS_USUAL, B_STOP_ALERT);
 		alert->Go();
 	} catch (const std::bad_alloc&) {
 		printf("aieee... - %s\n", text);

@@ -82,7 +82,7 @@ control_for(uint32 what)
 
 PermsWindow::PermsWindow(BNode* node, const entry_ref* ref)
 	: MWindow(current_offset(), "Bitgate", B_TITLED_WINDOW, B_WILL_ACCEPT_FIRST_CLICK,
-		  B_CURRENT_WORKSPACE),
+		B_CURRENT_WORKSPACE),
 	  fNode(node),
 	  fOldPerms(0),
 	  fNewPerms(0),
@@ -164,22 +164,21 @@ PermsWindow::BuildControls()
 		}
 		std::unique_ptr<MView> column(
 			new VGroup(boxes[0].release(), boxes[1].release(), boxes[2].release(), NULL));
-		frames[group].reset(new MBorder(M_LABELED_BORDER, 6, kClassLabels[group],
-			column.release()));
+		frames[group].reset(
+			new MBorder(M_LABELED_BORDER, 6, kClassLabels[group], column.release()));
 	}
 	std::unique_ptr<MView> permissionRow(
 		new HGroup(frames[0].release(), frames[1].release(), frames[2].release(), NULL));
 
 	std::unique_ptr<BMessage> cancelMessage(new BMessage(kMsgCancel));
-	std::unique_ptr<MView> cancel(new MButton("Cancel", cancelMessage.release(), this,
-		minimax(-1, -1, -1, -1, 1.0)));
+	std::unique_ptr<MView> cancel(
+		new MButton("Cancel", cancelMessage.release(), this, minimax(-1, -1, -1, -1, 1.0)));
 	std::unique_ptr<BMessage> setMessage(new BMessage(kMsgSet));
-	std::unique_ptr<MView> set(new MButton("Set", setMessage.release(), this,
-		minimax(-1, -1, -1, -1, 1.0)));
+	std::unique_ptr<MView> set(
+		new MButton("Set", setMessage.release(), this, minimax(-1, -1, -1, -1, 1.0)));
 	std::unique_ptr<MView> buttonRow(new HGroup(cancel.release(), set.release(), NULL));
 
-	std::unique_ptr<MView> content(
-		new VGroup(permissionRow.release(), buttonRow.release(), NULL));
+	std::unique_ptr<MView> content(new VGroup(permissionRow.release(), buttonRow.release(), NULL));
 	std::unique_ptr<MView> topView(new MBorder(M_RAISED_BORDER, 3, "", content.release()));
 	AddChild(dynamic_cast<BView*>(topView.get()), NULL);
 	// The window owns its view tree.

@@ -102,7 +102,8 @@ report_unopened(const entry_ref& ref, int error)
 		error = ENOENT;
 	char path[B_PATH_NAME_LENGTH];
 	const char* item = get_path_for_ref(&ref, path, sizeof(path)) == B_OK ? path
-		: ref.name != NULL ? ref.name : "";
+		: ref.name != NULL												  ? ref.name
+																		  : "";
 	try {
 		printf("Bitgate: can't open \"%s\": %s\n", escaped(item).c_str(), strerror(error));
 	} catch (const std::bad_alloc&) {
@@ -137,7 +138,7 @@ process_refs(entry_ref directory, BMessage* message, void* reserved)
 		bool last = index == count - 1;
 
 		errno = 0;
-		BNode* node = new(std::nothrow) BNode(&ref);
+		BNode* node = new (std::nothrow) BNode(&ref);
 		int error = node != NULL ? errno : ENOMEM;
 		status_t status = node != NULL ? node->InitCheck() : B_NO_MEMORY;
 		if (status != B_OK) {
@@ -188,4 +189,3 @@ process_refs(entry_ref directory, BMessage* message, void* reserved)
 		snooze(kPollInterval);
 	snooze(kPollInterval);
 }
-

@@ -46,8 +46,8 @@ make_header_consistent(std::vector<uint8>& bytes)
 	uint32 size = static_cast<uint32>(bytes.size());
 	memcpy(&bytes[8], &size, sizeof(size));
 	uint8 flags = bytes[16];
-	size_t headerSize = kHeaderSize + ((flags & 0x02) != 0 ? 4 : 0)
-		+ ((flags & 0x04) != 0 ? 16 : 0);
+	size_t headerSize
+		= kHeaderSize + ((flags & 0x02) != 0 ? 4 : 0) + ((flags & 0x04) != 0 ? 16 : 0);
 	if (headerSize > bytes.size())
 		return;
 	uint32 checksum = header_checksum(&bytes[kChecksumStart], headerSize - kChecksumStart);
@@ -62,7 +62,7 @@ look_at_every_item(const BMessage& message)
 	type_code type;
 	int32 count;
 	for (int32 index = 0; message.GetInfo(B_ANY_TYPE, index, &name, &type, &count) == B_OK;
-			index++) {
+		 index++) {
 		for (int32 item = 0; item < count; item++) {
 			const void* data;
 			ssize_t size;
@@ -121,7 +121,8 @@ LLVMFuzzerTestOneInput(const uint8* data, size_t size)
 	BMessage message('FUZZ');
 	message.AddString("old", "replaced");
 	if (message.Unflatten(reinterpret_cast<const char*>(bytes.data()),
-			static_cast<ssize_t>(bytes.size())) != B_OK) {
+			static_cast<ssize_t>(bytes.size()))
+		!= B_OK) {
 		// A message that could not be read is left empty.
 		if (!message.IsEmpty() || message.what != 0)
 			abort();

@@ -45,8 +45,7 @@ typedef std::map<accessible_node*, std::vector<accessible_node*>> node_children;
 // view, or under the window when that is none of the window's views. A node without children
 // has an empty entry.
 node_children
-ordered_children(accessible_node* window, const view_nodes& views,
-	const accessible_window& model)
+ordered_children(accessible_node* window, const view_nodes& views, const accessible_window& model)
 {
 	std::vector<child_place> places;
 	places.reserve(model.views.size());
@@ -147,10 +146,9 @@ AtkBridge* sBridge = NULL;
 
 
 AtkBridge::AtkBridge(AccessibleDisplay* display)
-	:
-	fDisplay(display),
-	fContext(g_main_context_default()),
-	fLoop(g_main_loop_new(fContext, FALSE))
+	: fDisplay(display),
+	  fContext(g_main_context_default()),
+	  fLoop(g_main_loop_new(fContext, FALSE))
 {
 	fRoot = _NewNode(accessible_type(), NODE_ROOT, 0, 0);
 	atk_object_set_role(fRoot->object, ATK_ROLE_APPLICATION);
@@ -170,8 +168,7 @@ void
 AtkBridge::Key(const accessible_key& key, std::function<void(bool)> done)
 {
 	auto* call = new key_call{this, key, std::move(done)};
-	_InvokeOnLoop(&_KeyCallback, call,
-		[](gpointer data) { delete static_cast<key_call*>(data); });
+	_InvokeOnLoop(&_KeyCallback, call, [](gpointer data) { delete static_cast<key_call*>(data); });
 }
 
 
@@ -349,14 +346,14 @@ AtkBridge::_SetChildren(accessible_node* parent, const std::vector<accessible_no
 		return;
 	for (size_t i = 0; i < old.size(); i++) {
 		if (std::find(children.begin(), children.end(), old[i]) == children.end()) {
-			g_signal_emit_by_name(parent->object, "children-changed::remove",
-				static_cast<guint>(i), old[i]->object);
+			g_signal_emit_by_name(parent->object, "children-changed::remove", static_cast<guint>(i),
+				old[i]->object);
 		}
 	}
 	for (size_t i = 0; i < children.size(); i++) {
 		if (std::find(old.begin(), old.end(), children[i]) == old.end()) {
-			g_signal_emit_by_name(parent->object, "children-changed::add",
-				static_cast<guint>(i), children[i]->object);
+			g_signal_emit_by_name(parent->object, "children-changed::add", static_cast<guint>(i),
+				children[i]->object);
 		}
 	}
 }
@@ -474,9 +471,8 @@ AtkBridge::_UpdateViews(window_nodes* nodes, display_id id, const accessible_win
 		node->screenFrame
 			= viewState.frame.OffsetByCopy(model.state.frame.left, model.state.frame.top);
 		_SetState(node, &node->enabled, viewState.enabled, ATK_STATE_ENABLED, viewNotice);
-		_SetState(node, &node->checked,
-			viewState.kind == VIEW_CHECK_BOX && viewState.value != 0, ATK_STATE_CHECKED,
-			viewNotice);
+		_SetState(node, &node->checked, viewState.kind == VIEW_CHECK_BOX && viewState.value != 0,
+			ATK_STATE_CHECKED, viewNotice);
 		bool focused = model.active && model.focus == entry.first;
 		if (focused != node->focused)
 			(focused ? moves.gained : moves.lost).push_back(node);

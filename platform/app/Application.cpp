@@ -185,7 +185,7 @@ BApplication::Run()
 {
 	// Files the program was started with arrive first, once the constructors have all run.
 	if (fArgumentRefs == NULL) {
-		fArgumentRefs.reset(new(std::nothrow) BMessage(B_REFS_RECEIVED));
+		fArgumentRefs.reset(new (std::nothrow) BMessage(B_REFS_RECEIVED));
 		if (fArgumentRefs != NULL)
 			add_argument_refs(fArgumentRefs.get());
 	}
@@ -287,7 +287,7 @@ BApplication::_LaunchOnce()
 	std::string path;
 	status_t status = BPrivate::launch_socket_path(fSignature.c_str(), &path);
 	if (status == B_OK) {
-		fArgumentRefs.reset(new(std::nothrow) BMessage(B_REFS_RECEIVED));
+		fArgumentRefs.reset(new (std::nothrow) BMessage(B_REFS_RECEIVED));
 		if (fArgumentRefs == NULL)
 			return;
 		add_argument_refs(fArgumentRefs.get());
@@ -300,9 +300,9 @@ BApplication::_LaunchOnce()
 	}
 	if (status != B_OK) {
 		const char* reason = status == B_NOT_ALLOWED ? "its socket is another user's"
-			: status == B_TIMED_OUT ? "it doesn't answer"
-			: status == B_PERMISSION_DENIED ? "the socket's folder is not private"
-			: "its socket can't be used";
+			: status == B_TIMED_OUT					 ? "it doesn't answer"
+			: status == B_PERMISSION_DENIED			 ? "the socket's folder is not private"
+													 : "its socket can't be used";
 		fprintf(stderr, "%s: can't reach a running instance (%s), so this one runs alone\n",
 			program.c_str(), reason);
 	}

@@ -46,9 +46,9 @@ LaunchFrame::Receive(LaunchSocket& socket)
 	for (;;) {
 		bool inHeader = fReceived < sizeof(fHeader);
 		char* into = inHeader ? reinterpret_cast<char*>(fHeader) + fReceived
-			: fBody.data() + (fReceived - sizeof(fHeader));
-		size_t wanted = inHeader ? sizeof(fHeader) - fReceived
-			: fBody.size() - (fReceived - sizeof(fHeader));
+							  : fBody.data() + (fReceived - sizeof(fHeader));
+		size_t wanted
+			= inHeader ? sizeof(fHeader) - fReceived : fBody.size() - (fReceived - sizeof(fHeader));
 		ssize_t count = socket.ReceiveNow(into, wanted);
 		if (count < 0 && errno == EINTR)
 			continue;
@@ -59,8 +59,8 @@ LaunchFrame::Receive(LaunchSocket& socket)
 		fReceived += count;
 
 		if (fReceived == sizeof(fHeader)) {
-			uint32 size = uint32(fHeader[0]) | uint32(fHeader[1]) << 8
-				| uint32(fHeader[2]) << 16 | uint32(fHeader[3]) << 24;
+			uint32 size = uint32(fHeader[0]) | uint32(fHeader[1]) << 8 | uint32(fHeader[2]) << 16
+				| uint32(fHeader[3]) << 24;
 			if (size == 0 || size > kMaxLaunchMessageSize)
 				return B_ERROR;
 			fBody.resize(size);

@@ -66,8 +66,7 @@ public:
 
 	status_t FindData(const char* name, type_code type, int32 index, const void** data,
 		ssize_t* numBytes) const;
-	status_t FindData(const char* name, type_code type, const void** data,
-		ssize_t* numBytes) const;
+	status_t FindData(const char* name, type_code type, const void** data, ssize_t* numBytes) const;
 	// Items that don't hold a whole ref, or strings that don't end in a zero, are B_BAD_DATA.
 	status_t FindRef(const char* name, entry_ref* ref) const;
 	status_t FindRef(const char* name, int32 index, entry_ref* ref) const;

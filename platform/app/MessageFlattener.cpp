@@ -268,8 +268,8 @@ MessageFlattener::Unflatten(const char* buffer, ssize_t size, uint32* _what,
 		const uint8* bytes = reinterpret_cast<const uint8*>(buffer);
 		size_t fieldsOffset;
 		size_t flattenedSize;
-		status_t status = read_header(bytes, static_cast<size_t>(size), _what, &fieldsOffset,
-			&flattenedSize);
+		status_t status
+			= read_header(bytes, static_cast<size_t>(size), _what, &fieldsOffset, &flattenedSize);
 		if (status != B_OK)
 			return status;
 
@@ -281,8 +281,7 @@ MessageFlattener::Unflatten(const char* buffer, ssize_t size, uint32* _what,
 
 
 status_t
-MessageFlattener::_ReadItems(BMessage::field& parsed, const uint8* bytes, size_t size,
-	int32 count)
+MessageFlattener::_ReadItems(BMessage::field& parsed, const uint8* bytes, size_t size, int32 count)
 {
 	size_t typeSize = fixed_type_size(parsed.type);
 	size_t itemCount = static_cast<size_t>(count);
@@ -333,8 +332,7 @@ MessageFlattener::_ReadItems(BMessage::field& parsed, const uint8* bytes, size_t
 // Reads fields up to the byte that ends them. Fields that share a name are joined, as adding
 // their items one by one would have done.
 status_t
-MessageFlattener::_ReadFields(const uint8* bytes, size_t size,
-	std::vector<BMessage::field>& fields)
+MessageFlattener::_ReadFields(const uint8* bytes, size_t size, std::vector<BMessage::field>& fields)
 {
 	Reader reader(bytes, size);
 	std::unordered_map<std::string, size_t> fieldsByName;

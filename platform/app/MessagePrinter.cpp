@@ -192,8 +192,7 @@ void
 print_rect(const uint8* data, size_t)
 {
 	BRect rect = item_value<BRect>(data);
-	printf("BRect(l:%.1f, t:%.1f, r:%.1f, b:%.1f)", rect.left, rect.top, rect.right,
-		rect.bottom);
+	printf("BRect(l:%.1f, t:%.1f, r:%.1f, b:%.1f)", rect.left, rect.top, rect.right, rect.bottom);
 }
 
 
@@ -276,8 +275,7 @@ print_nested(const uint8* data, size_t size, int indent, int32 depth)
 	}
 
 	BMessage nested;
-	if (nested.Unflatten(reinterpret_cast<const char*>(data), static_cast<ssize_t>(size))
-		!= B_OK) {
+	if (nested.Unflatten(reinterpret_cast<const char*>(data), static_cast<ssize_t>(size)) != B_OK) {
 		printf(" (damaged)\n");
 		return;
 	}
@@ -302,15 +300,14 @@ MessagePrinter::Print(const BMessage& message, int indent, int32 depth)
 	type_code type;
 	int32 count;
 	for (int32 index = 0; message.GetInfo(B_ANY_TYPE, index, &name, &type, &count) == B_OK;
-		index++) {
+		 index++) {
 		char typeChars[5];
 		code_chars(type, typeChars);
 
 		// Further items go on lines of their own, lined up under the first.
 		int column = printf("%*s    entry %14s, type='%s', c=%ld, ", indent, "",
 			escaped_text(name, strlen(name)).c_str(),
-			escaped_text(typeChars, strnlen(typeChars, 4)).c_str(),
-			static_cast<long>(count));
+			escaped_text(typeChars, strnlen(typeChars, 4)).c_str(), static_cast<long>(count));
 		if (column < 0)
 			column = 0;
 

@@ -87,9 +87,8 @@ RefCodec::Decode(const uint8* data, size_t size, entry_ref* ref)
 
 	// Linux device numbers are unsigned; -1 is the platform's "no device" and stays so.
 	*ref = entry_ref();
-	ref->device = split.device == -1
-		? static_cast<dev_t>(-1)
-		: static_cast<dev_t>(static_cast<uint32>(split.device));
+	ref->device = split.device == -1 ? static_cast<dev_t>(-1)
+									 : static_cast<dev_t>(static_cast<uint32>(split.device));
 	ref->directory = static_cast<ino_t>(split.directory);
 	if (split.hasName) {
 		status_t status = ref->set_name(split.name);

@@ -52,8 +52,8 @@ bool
 private_folder(const std::string& path)
 {
 	struct stat info;
-	return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)
-		&& info.st_uid == geteuid() && (info.st_mode & 077) == 0;
+	return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid()
+		&& (info.st_mode & 077) == 0;
 }
 
 
@@ -375,8 +375,7 @@ LaunchServer::_RefsOf(const std::vector<char>& flattened)
 
 
 status_t
-launch_or_hand_over(const char* path, const BMessage& refs,
-	std::unique_ptr<LaunchServer>* _server)
+launch_or_hand_over(const char* path, const BMessage& refs, std::unique_ptr<LaunchServer>* _server)
 {
 	if (path == NULL || _server == NULL)
 		return B_BAD_VALUE;
@@ -415,8 +414,7 @@ launch_or_hand_over(const char* path, const BMessage& refs,
 		FileDescriptor server(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
 		if (server.Get() < 0)
 			return errno_to_status(errno);
-		if (bind(server.Get(), reinterpret_cast<struct sockaddr*>(&address), sizeof(address))
-				!= 0
+		if (bind(server.Get(), reinterpret_cast<struct sockaddr*>(&address), sizeof(address)) != 0
 			|| chmod(path, 0600) != 0 || listen(server.Get(), 16) != 0)
 			return errno_to_status(errno);
 		struct stat info;

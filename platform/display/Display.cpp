@@ -36,10 +36,7 @@ public:
 		_Server()->SetWindow(window, state);
 	}
 
-	void RemoveWindow(display_id window) noexcept override
-	{
-		_Server()->RemoveWindow(window);
-	}
+	void RemoveWindow(display_id window) noexcept override { _Server()->RemoveWindow(window); }
 
 	void SetView(display_id window, display_id view, const view_state& state) override
 	{
@@ -62,15 +59,9 @@ public:
 		_Server()->GetFontHeight(font, ascent, descent, leading);
 	}
 
-	BRect ScreenFrame() override
-	{
-		return _Server()->ScreenFrame();
-	}
+	BRect ScreenFrame() override { return _Server()->ScreenFrame(); }
 
-	BRect PlaceWindow(const BRect& frame) override
-	{
-		return _Server()->PlaceWindow(frame);
-	}
+	BRect PlaceWindow(const BRect& frame) override { return _Server()->PlaceWindow(frame); }
 
 private:
 	DisplayServer* _Server()

@@ -20,8 +20,7 @@ const float kBaseDpi = 96;
 
 
 DisplayScale::DisplayScale(float factor)
-	:
-	fFactor(std::isfinite(factor) ? std::clamp(factor, kMinimum, kMaximum) : 1.0f)
+	: fFactor(std::isfinite(factor) ? std::clamp(factor, kMinimum, kMaximum) : 1.0f)
 {
 }
 

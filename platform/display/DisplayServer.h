@@ -86,8 +86,8 @@ public:
 	virtual void RemoveView(display_id window, display_id view) noexcept = 0;
 
 	virtual float StringWidth(const font_spec& font, const char* text) = 0;
-	virtual void GetFontHeight(const font_spec& font, float* ascent, float* descent,
-		float* leading) = 0;
+	virtual void GetFontHeight(const font_spec& font, float* ascent, float* descent, float* leading)
+		= 0;
 	virtual BRect ScreenFrame() = 0;
 	// Where a window asking for frame goes: moved, if need be, so that it and its decorations
 	// lie in the part of the screen that the desktop leaves to windows (below its top bar).

@@ -61,7 +61,7 @@ struct BAlert::result {
 BAlert::BAlert(const char* title, const char* text, const char* button0, const char* button1,
 	const char* button2, button_width width, alert_type type)
 	: BWindow(BRect(0, 0, 99, 49), title, B_MODAL_WINDOW,
-		  B_NOT_RESIZABLE | B_NOT_ZOOMABLE | B_NOT_CLOSABLE | B_NOT_MINIMIZABLE),
+		B_NOT_RESIZABLE | B_NOT_ZOOMABLE | B_NOT_CLOSABLE | B_NOT_MINIMIZABLE),
 	  fResult(std::make_shared<result>()),
 	  fButtons{NULL, NULL, NULL},
 	  fButtonCount(0),
@@ -71,8 +71,8 @@ BAlert::BAlert(const char* title, const char* text, const char* button0, const c
 
 	bool hasIcon = type != B_EMPTY_ALERT;
 	float textLeft = kMargin + (hasIcon ? kIconSize + kSpacing : 0);
-	auto textView = std::make_unique<BStringView>(BRect(0, 0, 0, 0), "text",
-		text != NULL ? text : "");
+	auto textView
+		= std::make_unique<BStringView>(BRect(0, 0, 0, 0), "text", text != NULL ? text : "");
 	float textWidth;
 	float textHeight;
 	textView->GetPreferredSize(&textWidth, &textHeight);

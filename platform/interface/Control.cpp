@@ -9,6 +9,8 @@
 #include <display/DisplayServer.h>
 
 
+// clang-format 14 folds a function try block's initializers into one line.
+// clang-format off
 BControl::BControl(BRect frame, const char* name, const char* label, BMessage* message,
 	uint32 resizingMode, uint32 flags)
 try
@@ -22,6 +24,7 @@ try
 } catch (...) {
 	delete message;
 }
+// clang-format on
 
 
 BControl::~BControl()

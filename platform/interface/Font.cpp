@@ -103,8 +103,8 @@ BFont::GetHeight(font_height* height) const
 {
 	if (height == NULL)
 		return;
-	BPrivate::display_server()->GetFontHeight(spec_of(*this), &height->ascent,
-		&height->descent, &height->leading);
+	BPrivate::display_server()->GetFontHeight(spec_of(*this), &height->ascent, &height->descent,
+		&height->leading);
 }
 
 

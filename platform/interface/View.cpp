@@ -376,7 +376,7 @@ BView::_SyncDisplay()
 	FillDisplayState(&state);
 	BRect frame = fFrame;
 	for (BView* parent = fParent; parent != NULL && parent != fWindow->fTopView;
-			parent = parent->fParent)
+		 parent = parent->fParent)
 		frame.OffsetBy(parent->fFrame.LeftTop());
 	state.frame = frame;
 	state.parent = fParent != NULL && fParent != fWindow->fTopView ? fParent->fToken : 0;

@@ -16,8 +16,7 @@
 using namespace BPrivate;
 
 
-BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
-	uint32 workspace)
+BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags, uint32 workspace)
 	: BLooper(title),
 	  fTitle(title != NULL ? title : ""),
 	  fFrame(frame),
@@ -119,8 +118,10 @@ BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 			{
 				BPoint where;
 				auto found = message->FindInt32(WindowInput::kViewField, &token) == B_OK
-					? fViews.find(token) : fViews.end();
-				if (found != fViews.end() && message->FindPoint(WindowInput::kWhereField, &where) == B_OK)
+					? fViews.find(token)
+					: fViews.end();
+				if (found != fViews.end()
+					&& message->FindPoint(WindowInput::kWhereField, &where) == B_OK)
 					found->second->MouseDown(where);
 				return;
 			}

@@ -13,17 +13,18 @@
 typedef int32 thread_id;
 
 #ifdef __cplusplus
-extern "C" {
+extern "C"
+{
 #endif
 
-// Sleeps the calling thread; resumes early only if the sleep is interrupted.
-status_t snooze(bigtime_t microseconds);
+	// Sleeps the calling thread; resumes early only if the sleep is interrupted.
+	status_t snooze(bigtime_t microseconds);
 
-// Microseconds on a monotonic clock.
-bigtime_t system_time(void);
+	// Microseconds on a monotonic clock.
+	bigtime_t system_time(void);
 
-// The calling thread's id when name is NULL; threads can't be looked up by name here.
-thread_id find_thread(const char* name);
+	// The calling thread's id when name is NULL; threads can't be looked up by name here.
+	thread_id find_thread(const char* name);
 
 #ifdef __cplusplus
 }

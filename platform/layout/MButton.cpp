@@ -6,7 +6,7 @@
 
 MButton::MButton(const char* label, BMessage* message, BHandler* target, minimax size)
 	: BButton(BRect(0, 0, 0, 0), label, label, message, B_FOLLOW_LEFT_TOP,
-		  B_WILL_DRAW | B_NAVIGABLE)
+		B_WILL_DRAW | B_NAVIGABLE)
 {
 	ct_mpm = size;
 	SetTarget(target);

@@ -6,7 +6,7 @@
 
 MCheckBox::MCheckBox(const char* label, BMessage* message, BHandler* target, bool state)
 	: BCheckBox(BRect(0, 0, 0, 0), label, label, message, B_FOLLOW_LEFT_TOP,
-		  B_WILL_DRAW | B_NAVIGABLE)
+		B_WILL_DRAW | B_NAVIGABLE)
 {
 	SetTarget(target);
 	SetValue(state ? B_CONTROL_ON : B_CONTROL_OFF);

@@ -153,10 +153,10 @@ MGroup::layout(BRect rect)
 
 	float position = 0;
 	for (size_t i = 0; i < fItems.size(); i++) {
-		float across = fVertical ? std::min(width, prefs[i].maxi.x)
-			: std::min(height, prefs[i].maxi.y);
+		float across
+			= fVertical ? std::min(width, prefs[i].maxi.x) : std::min(height, prefs[i].maxi.y);
 		BRect frame = fVertical ? BRect(0, position, across - 1, position + sizes[i] - 1)
-			: BRect(position, 0, position + sizes[i] - 1, across - 1);
+								: BRect(position, 0, position + sizes[i] - 1, across - 1);
 		fItems[i]->layout(frame);
 		position += sizes[i];
 	}

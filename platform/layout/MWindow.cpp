@@ -8,8 +8,7 @@
 #include <MView.h>
 
 
-MWindow::MWindow(BRect frame, const char* title, window_type type, uint32 flags,
-	uint32 workspace)
+MWindow::MWindow(BRect frame, const char* title, window_type type, uint32 flags, uint32 workspace)
 	: BWindow(frame, title, type, flags, workspace)
 {
 }

@@ -96,7 +96,7 @@ mask_of(acl_t acl)
 {
 	acl_entry_t entry;
 	for (int which = ACL_FIRST_ENTRY; acl_get_entry(acl, which, &entry) == 1;
-		which = ACL_NEXT_ENTRY) {
+		 which = ACL_NEXT_ENTRY) {
 		acl_tag_t tag;
 		if (acl_get_tag_type(entry, &tag) == 0 && tag == ACL_MASK)
 			return bits_of(entry);
@@ -118,7 +118,7 @@ rewrite_list(acl_t acl, mode_t perms, mode_t* _mask)
 	mode_t mask = group;
 	acl_entry_t entry;
 	for (int which = ACL_FIRST_ENTRY; acl_get_entry(acl, which, &entry) == 1;
-		which = ACL_NEXT_ENTRY) {
+		 which = ACL_NEXT_ENTRY) {
 		acl_tag_t tag;
 		if (acl_get_tag_type(entry, &tag) != 0)
 			return errno;
@@ -127,7 +127,7 @@ rewrite_list(acl_t acl, mode_t perms, mode_t* _mask)
 	}
 
 	for (int which = ACL_FIRST_ENTRY; acl_get_entry(acl, which, &entry) == 1;
-		which = ACL_NEXT_ENTRY) {
+		 which = ACL_NEXT_ENTRY) {
 		acl_tag_t tag;
 		if (acl_get_tag_type(entry, &tag) != 0)
 			return errno;
@@ -196,7 +196,7 @@ get_access(int fd, const struct stat& st, mode_t* _perms)
 		mode_t group = 0;
 		acl_entry_t entry;
 		for (int which = ACL_FIRST_ENTRY; acl_get_entry(acl.get(), which, &entry) == 1;
-			which = ACL_NEXT_ENTRY) {
+			 which = ACL_NEXT_ENTRY) {
 			acl_tag_t tag;
 			if (acl_get_tag_type(entry, &tag) == 0 && tag == ACL_GROUP_OBJ)
 				group = bits_of(entry);

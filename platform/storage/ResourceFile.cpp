@@ -66,8 +66,7 @@ uint32
 index_section_size(uint32 count)
 {
 	uint32 needed = sizeof(resource_index_section_header) + sizeof(resource_index_entry) * count;
-	return (needed + kIndexSectionAlignment - 1) / kIndexSectionAlignment
-		* kIndexSectionAlignment;
+	return (needed + kIndexSectionAlignment - 1) / kIndexSectionAlignment * kIndexSectionAlignment;
 }
 
 
@@ -128,8 +127,8 @@ write_at(int fd, const void* buffer, size_t size, off_t offset)
 // its entries covers (0 for nothing).
 template<typename Entry, typename Extent>
 status_t
-walk_elf_table(int fd, uint64 fileSize, uint64 offset, uint16 entrySize, uint16 count,
-	uint64* _end, Extent extent)
+walk_elf_table(int fd, uint64 fileSize, uint64 offset, uint16 entrySize, uint16 count, uint64* _end,
+	Extent extent)
 {
 	if (count == 0)
 		return B_OK;
@@ -169,8 +168,8 @@ elf_resource_offset(int fd, uint64 fileSize, uint64 minimumAlignment, off_t* _of
 		});
 	if (status != B_OK)
 		return status;
-	status = walk_elf_table<Shdr>(fd, fileSize, header.e_shoff, header.e_shentsize,
-		header.e_shnum, &end, [](const Shdr& section) -> uint64 {
+	status = walk_elf_table<Shdr>(fd, fileSize, header.e_shoff, header.e_shentsize, header.e_shnum,
+		&end, [](const Shdr& section) -> uint64 {
 			if (section.sh_type == SHT_NULL || section.sh_type == SHT_NOBITS)
 				return 0;
 			return uint64(section.sh_offset) + section.sh_size;
@@ -196,7 +195,12 @@ elf_resource_offset(int fd, uint64 fileSize, uint64 minimumAlignment, off_t* _of
 // A reader of the info table that never looks past its end.
 class InfoReader {
 public:
-	InfoReader(const uint8* bytes, size_t size) : fBytes(bytes), fSize(size), fPosition(0) {}
+	InfoReader(const uint8* bytes, size_t size)
+		: fBytes(bytes),
+		  fSize(size),
+		  fPosition(0)
+	{
+	}
 
 	size_t Left() const { return fSize - fPosition; }
 

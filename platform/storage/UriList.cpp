@@ -135,8 +135,7 @@ parse_uri_list(const char* text, size_t length, std::vector<std::string>* _paths
 		std::vector<std::string> paths;
 		size_t start = 0;
 		while (start < length) {
-			const char* end = static_cast<const char*>(memchr(text + start, '\n',
-				length - start));
+			const char* end = static_cast<const char*>(memchr(text + start, '\n', length - start));
 			size_t stop = end != NULL ? static_cast<size_t>(end - text) : length;
 			std::string line;
 			for (size_t i = start; i < stop; i++) {

@@ -72,9 +72,10 @@ enum {
 
 // Translates a Linux errno value into the kits' status code for it.
 #ifdef __cplusplus
-extern "C" {
+extern "C"
+{
 #endif
-int errno_to_status(int error);
+	int errno_to_status(int error);
 #ifdef __cplusplus
 }
 #endif

@@ -7,8 +7,16 @@
 
 class BPoint {
 public:
-	constexpr BPoint() : x(0), y(0) {}
-	constexpr BPoint(float x, float y) : x(x), y(y) {}
+	constexpr BPoint()
+		: x(0),
+		  y(0)
+	{
+	}
+	constexpr BPoint(float x, float y)
+		: x(x),
+		  y(y)
+	{
+	}
 
 	void Set(float newX, float newY)
 	{
@@ -16,8 +24,14 @@ public:
 		y = newY;
 	}
 
-	constexpr BPoint operator+(const BPoint& other) const { return BPoint(x + other.x, y + other.y); }
-	constexpr BPoint operator-(const BPoint& other) const { return BPoint(x - other.x, y - other.y); }
+	constexpr BPoint operator+(const BPoint& other) const
+	{
+		return BPoint(x + other.x, y + other.y);
+	}
+	constexpr BPoint operator-(const BPoint& other) const
+	{
+		return BPoint(x - other.x, y - other.y);
+	}
 	constexpr bool operator==(const BPoint& other) const { return x == other.x && y == other.y; }
 	constexpr bool operator!=(const BPoint& other) const { return !(*this == other); }
 

@@ -12,8 +12,20 @@
 // wide but has Width() 9. The default rectangle is invalid (right < left).
 class BRect {
 public:
-	constexpr BRect() : left(0), top(0), right(-1), bottom(-1) {}
-	constexpr BRect(float l, float t, float r, float b) : left(l), top(t), right(r), bottom(b) {}
+	constexpr BRect()
+		: left(0),
+		  top(0),
+		  right(-1),
+		  bottom(-1)
+	{
+	}
+	constexpr BRect(float l, float t, float r, float b)
+		: left(l),
+		  top(t),
+		  right(r),
+		  bottom(b)
+	{
+	}
 	constexpr BRect(BPoint leftTop, BPoint rightBottom)
 		: left(leftTop.x),
 		  top(leftTop.y),

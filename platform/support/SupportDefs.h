@@ -26,5 +26,4 @@ typedef uint32 type_code;
 typedef int64 bigtime_t;
 
 
-
 #endif // _SUPPORT_DEFS_H

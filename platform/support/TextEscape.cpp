@@ -106,9 +106,8 @@ escaped_text(const char* text, size_t size)
 void
 write_escaped(FILE* file, const char* text, size_t size)
 {
-	escape(text, size, [file](const char* bytes, size_t length) {
-		fwrite(bytes, 1, length, file);
-	});
+	escape(text, size,
+		[file](const char* bytes, size_t length) { fwrite(bytes, 1, length, file); });
 }
 
 

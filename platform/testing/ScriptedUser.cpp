@@ -120,7 +120,8 @@ ScriptedUser::WaitFor(const std::string& what, const std::function<bool()>& cond
 		auto now = std::chrono::steady_clock::now();
 		if (now >= deadline)
 			_Fail(what);
-		fDisplay->WaitForChange(generation, std::min(deadline, now + std::chrono::milliseconds(10)));
+		fDisplay->WaitForChange(generation,
+			std::min(deadline, now + std::chrono::milliseconds(10)));
 	}
 }
 
@@ -144,7 +145,7 @@ ScriptedUser::FindControl(display_id window, const std::string& label,
 		if (frame.empty())
 			return view;
 		for (const view_info* parent = byId(view.state.parent); parent != nullptr;
-				parent = byId(parent->state.parent)) {
+			 parent = byId(parent->state.parent)) {
 			if (parent->state.kind == VIEW_BORDER && parent->state.label == frame)
 				return view;
 		}
@@ -221,8 +222,9 @@ ScriptedUser::ClickView(display_id window, BPoint where) const
 	const view_info* target = nullptr;
 	for (const view_info& view : views) {
 		if (view.state.frame.Contains(where)
-			&& (target == nullptr || target->state.frame.Width() * target->state.frame.Height()
-				>= view.state.frame.Width() * view.state.frame.Height()))
+			&& (target == nullptr
+				|| target->state.frame.Width() * target->state.frame.Height()
+					>= view.state.frame.Width() * view.state.frame.Height()))
 			target = &view;
 	}
 	if (target == nullptr)

@@ -39,7 +39,10 @@ struct token {
 
 class SyntaxError {
 public:
-	SyntaxError(const std::string& message) : fMessage(message) {}
+	SyntaxError(const std::string& message)
+		: fMessage(message)
+	{
+	}
 	const std::string& Message() const { return fMessage; }
 
 private:
@@ -275,8 +278,8 @@ read_records(const char* path)
 			if (!tokens.empty())
 				records.push_back(parse_record(tokens, folder));
 		} catch (const SyntaxError& error) {
-			throw SyntaxError(std::string(path) + ":" + std::to_string(firstLine) + ": "
-				+ error.Message());
+			throw SyntaxError(
+				std::string(path) + ":" + std::to_string(firstLine) + ": " + error.Message());
 		}
 		logical.clear();
 	}
@@ -303,9 +306,9 @@ main(int argc, char** argv)
 	status_t status = BPrivate::write_resources(argv[1], records);
 	if (status != B_OK) {
 		fprintf(stderr, "%s: can't write the records to %s: %s\n", kProgram, argv[1],
-			status == B_BAD_TYPE ? "neither an ELF image nor a resource file"
+			status == B_BAD_TYPE	   ? "neither an ELF image nor a resource file"
 				: status == B_BAD_DATA ? "its ELF headers are damaged"
-				: strerror(EIO));
+									   : strerror(EIO));
 		return 1;
 	}
 	return 0;

@@ -116,8 +116,7 @@ main(int argc, char** argv)
 	const BPrivate::resource_record* icon = BPrivate::find_resource(records, type, id);
 	int side = icon != NULL ? int(lround(sqrt(double(icon->data.size())))) : 0;
 	if (icon == NULL || side == 0 || size_t(side) * side != icon->data.size()) {
-		fprintf(stderr, "%s: %s has no square icon '%s' %d\n", kProgram, argv[1], argv[2],
-			int(id));
+		fprintf(stderr, "%s: %s has no square icon '%s' %d\n", kProgram, argv[1], argv[2], int(id));
 		return 1;
 	}
 	std::vector<color> map;

@@ -23,8 +23,8 @@ namespace {
 // Records what it handles, and whether it was locked by its own thread meanwhile.
 class RecordingLooper : public BLooper {
 public:
-	RecordingLooper(std::vector<uint32>& handled, std::mutex& lock, std::condition_variable& changed,
-		std::atomic<bool>& gone)
+	RecordingLooper(std::vector<uint32>& handled, std::mutex& lock,
+		std::condition_variable& changed, std::atomic<bool>& gone)
 		: fHandled(handled),
 		  fLock(lock),
 		  fChanged(changed),

@@ -112,15 +112,15 @@ TEST(SingleLaunchTest, TheSocketIsTheDisplaysWhateverItsSpelling)
 
 	std::string local = path_for_display(":0");
 	for (std::string spelling : {":0.0", ":0.1", "unix:0", "unix:0.0", "unix/:0", "localhost:0",
-			"localhost:0.0", "LocalHost:00", "127.0.0.1:0", "[::1]:0", "tcp/localhost:0"}) {
+			 "localhost:0.0", "LocalHost:00", "127.0.0.1:0", "[::1]:0", "tcp/localhost:0"}) {
 		EXPECT_EQ(path_for_display(spelling.c_str()), local) << spelling;
 	}
 	EXPECT_EQ(path_for_display((std::string(host) + ":0").c_str()), local);
 
 	// Other displays, here or elsewhere, and values that name no display, are their own.
 	std::vector<std::string> others = {local};
-	for (const char* other : {":1", ":10.0", "otherhost:0", "otherhost:1", "otherhost",
-			":0.x", ":"}) {
+	for (const char* other :
+		{":1", ":10.0", "otherhost:0", "otherhost:1", "otherhost", ":0.x", ":"}) {
 		std::string path = path_for_display(other);
 		EXPECT_EQ(std::find(others.begin(), others.end(), path), others.end()) << other;
 		others.push_back(path);

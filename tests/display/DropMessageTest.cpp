@@ -51,10 +51,7 @@ protected:
 		fFolder = folder;
 	}
 
-	void TearDown() override
-	{
-		std::filesystem::remove_all(fFolder);
-	}
+	void TearDown() override { std::filesystem::remove_all(fFolder); }
 
 	void Make(const std::string& name)
 	{
@@ -76,8 +73,8 @@ TEST_F(DropMessageTest, RefsOnlyForEntriesThatExist)
 	Make("caf\xe9");
 	ASSERT_EQ(symlink("/nonexistent/target", (fFolder + "/dangling").c_str()), 0);
 	std::string uri = "file://" + fFolder;
-	EXPECT_EQ(dropped(uri + "/gone\r\n" + uri + "/a%20b\r\n" + uri + "/no/such/x\r\n"
-			+ uri + "/new%0Aline\r\n" + fFolder + "/caf\xe9\n" + uri + "/dangling\n"),
+	EXPECT_EQ(dropped(uri + "/gone\r\n" + uri + "/a%20b\r\n" + uri + "/no/such/x\r\n" + uri
+				  + "/new%0Aline\r\n" + fFolder + "/caf\xe9\n" + uri + "/dangling\n"),
 		(std::vector<std::string>{"a b", "new\nline", "caf\xe9", "dangling"}));
 }
 

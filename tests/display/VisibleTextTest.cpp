@@ -27,7 +27,9 @@ TEST(VisibleTextTest, BytesThatAreNoUtf8ShowAsReplacementCharacters)
 
 TEST(VisibleTextTest, DirectionAndInvisibleCharactersShowByTheirNames)
 {
-	EXPECT_EQ(visible_text("invoice\xe2\x80\xae" "fdp.exe"), "invoice<U+202E>fdp.exe");
+	EXPECT_EQ(visible_text("invoice\xe2\x80\xae"
+						   "fdp.exe"),
+		"invoice<U+202E>fdp.exe");
 	EXPECT_EQ(visible_text("a\xe2\x80\x8b.txt"), "a<U+200B>.txt");
 	EXPECT_EQ(visible_text("\xe2\x81\xa6x\xe2\x81\xa9\xe2\x80\x8e\xe2\x80\x8f\xd8\x9c"),
 		"<U+2066>x<U+2069><U+200E><U+200F><U+061C>");
@@ -43,7 +45,9 @@ TEST(EscapedTextTest, ControlsAndStrayBytesAreWrittenEscaped)
 {
 	EXPECT_EQ(escaped_text("\x1b]0;title\x07"), "\\x1b]0;title\\x07");
 	EXPECT_EQ(escaped_text("\x1b[2J\r\n\t\x7f"), "\\x1b[2J\\x0d\\x0a\\x09\\x7f");
-	EXPECT_EQ(escaped_text("csi \xc2\x9b" "2J"), "csi \\xc2\\x9b2J");
+	EXPECT_EQ(escaped_text("csi \xc2\x9b"
+						   "2J"),
+		"csi \\xc2\\x9b2J");
 	EXPECT_EQ(escaped_text("caf\xe9"), "caf\\xe9");
 	EXPECT_EQ(escaped_text("back\\slash \\x1b"), "back\\\\slash \\\\x1b");
 	EXPECT_EQ(escaped_text("caf\xc3\xa9 \xe2\x80\xae \xf0\x9f\x93\x84"),

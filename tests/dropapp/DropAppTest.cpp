@@ -114,9 +114,8 @@ TEST_F(DropAppTest, OtherMessagesAreOnlyPrinted)
 		OutputCapture capture;
 		fUser.Drop(window.id, BPoint(10, 10), text);
 		fUser.Drop(window.id, BPoint(10, 10), dataWithoutRefs);
-		fUser.WaitFor("both dumps", [&] {
-			return capture.Text().find("entry           name") != std::string::npos;
-		});
+		fUser.WaitFor("both dumps",
+			[&] { return capture.Text().find("entry           name") != std::string::npos; });
 		output = capture.Text();
 	}
 	EXPECT_EQ(output.rfind("DropView's PrintToStream()\nBMessage: what = MIME", 0), 0u) << output;
@@ -174,9 +173,8 @@ TEST_F(DropAppTest, AFileOpenedMeanwhileWaitsForTheEarlierWindows)
 	BMessage opened = refs_message({later});
 	be_app->PostMessage(&opened);
 	// The application reached the drop window's lock and waits there.
-	fUser.WaitFor("the application at the lock", [&] {
-		return capture.Text().find("Your PrintToStream():") != std::string::npos;
-	});
+	fUser.WaitFor("the application at the lock",
+		[&] { return capture.Text().find("Your PrintToStream():") != std::string::npos; });
 	EXPECT_EQ(fUser.Windows().size(), 2u);
 	fUser.Close(first.id);
 	auto second = fUser.WaitForWindow("later");
@@ -195,9 +193,8 @@ TEST_F(DropAppTest, AFileWaitingForAWindowThatQuitsIsDroppedAndTheApplicationEnd
 	OutputCapture capture;
 	BMessage opened = refs_message({later});
 	be_app->PostMessage(&opened);
-	fUser.WaitFor("the application at the lock", [&] {
-		return capture.Text().find("Your PrintToStream():") != std::string::npos;
-	});
+	fUser.WaitFor("the application at the lock",
+		[&] { return capture.Text().find("Your PrintToStream():") != std::string::npos; });
 	// The drop window is asked to close while the application waits for its lock; it quits as
 	// soon as its permissions window is gone, and the application's wait ends with it.
 	fUser.Close(window.id);

@@ -65,8 +65,10 @@ may(uid_t uid, gid_t gid, const std::string& path, char how)
 		std::string user = "--reuid=" + std::to_string(uid);
 		std::string group = "--regid=" + std::to_string(gid);
 		execlp("setpriv", "setpriv", user.c_str(), group.c_str(), "--clear-groups", "sh", "-c",
-			how == 'w' ? ": >> \"$1\"" : how == 'x' ? "test -x \"$1\"" : ": < \"$1\"", "sh",
-			path.c_str(), (char*)NULL);
+			how == 'w'		 ? ": >> \"$1\""
+				: how == 'x' ? "test -x \"$1\""
+							 : ": < \"$1\"",
+			"sh", path.c_str(), (char*)NULL);
 		_exit(127);
 	}
 	int status;
@@ -120,7 +122,6 @@ access_lists_refused(const TempFolder& folder)
 		return "the volume under " + folder.Path() + " takes no access lists: " + said;
 	return "";
 }
-
 
 
 // Why this system won't let us make a mount namespace, or empty when it will.
@@ -231,11 +232,10 @@ TEST_F(AccessListTest, GroupBoxesShowAndSetWhatTheOwningGroupMayDo)
 {
 	std::string named = std::to_string(kNamedUser);
 	std::string namedGroup = std::to_string(kNamedGroup);
-	std::string path = MakeListed("shared", 0640,
-		"u:" + named + ":rw-,g:" + namedGroup + ":r-x,m::r--");
+	std::string path
+		= MakeListed("shared", 0640, "u:" + named + ":rw-,g:" + namedGroup + ":r-x,m::r--");
 	show("getfacl before", path, getfacl(path));
-	EXPECT_EQ(access_of(path),
-		"group member: r\nnamed user: r\nnamed group member: r\nother: -\n");
+	EXPECT_EQ(access_of(path), "group member: r\nnamed user: r\nnamed group member: r\nother: -\n");
 	// The mode's group bits are the mask; the box shows the owning group's own entry.
 	EXPECT_EQ(boxes_of(path), "rw-r-----");
 
@@ -243,8 +243,9 @@ TEST_F(AccessListTest, GroupBoxesShowAndSetWhatTheOwningGroupMayDo)
 
 	std::string after = getfacl(path);
 	show("getfacl after", path, after);
-	EXPECT_EQ(after, "user::rw-\nuser:" + named + ":r--\ngroup::rw-\ngroup:" + namedGroup
-		+ ":r-x\t#effective:r--\nmask::rw-\nother::---\n\n");
+	EXPECT_EQ(after,
+		"user::rw-\nuser:" + named + ":r--\ngroup::rw-\ngroup:" + namedGroup
+			+ ":r-x\t#effective:r--\nmask::rw-\nother::---\n\n");
 	EXPECT_EQ(access_of(path),
 		"group member: rw\nnamed user: r\nnamed group member: r\nother: -\n");
 	EXPECT_EQ(boxes_of(path), "rw-rw----");
@@ -263,8 +264,8 @@ TEST_F(AccessListTest, AFileClosedToTheGroupGainsOnlyWhatWasTicked)
 
 	std::string after = getfacl(path);
 	show("getfacl after", path, after);
-	EXPECT_EQ(after, "user::rw-\nuser:" + named
-		+ ":-w-\t#effective:---\ngroup::r--\nmask::r--\nother::---\n\n");
+	EXPECT_EQ(after,
+		"user::rw-\nuser:" + named + ":-w-\t#effective:---\ngroup::r--\nmask::r--\nother::---\n\n");
 	EXPECT_EQ(access_of(path), "group member: r\nnamed user: -\nnamed group member: -\nother: -\n");
 }
 
@@ -281,8 +282,8 @@ TEST_F(AccessListTest, OwnerAndOthersAreSetAndAFoldersDefaultListKept)
 	std::string defaults = getfacl(folder, "-cnpd");
 	show("getfacl before", folder, getfacl(folder));
 
-	EXPECT_EQ(toggle_and_set(folder, {{"Other", "read"}, {"Other", "execute"},
-		{"Owner", "write"}}), "");
+	EXPECT_EQ(toggle_and_set(folder, {{"Other", "read"}, {"Other", "execute"}, {"Owner", "write"}}),
+		"");
 
 	std::string after = getfacl(folder);
 	show("getfacl after", folder, after);
@@ -300,7 +301,7 @@ TEST_F(AccessListTest, AnOwnerWithoutPrivilegesSetsTheGroup)
 {
 	if (!may(kNamedUser, kOwningGroup, test_program_path(), 'x'))
 		GTEST_SKIP() << "another user can't run " << test_program_path()
-			<< ": a folder above the build is closed to other users";
+					 << ": a folder above the build is closed to other users";
 	// Here the other user is the named one.
 	const uid_t named = kOther;
 	std::string path = MakeListed("owners", 0640, "u:" + std::to_string(named) + ":rw-,m::r--");
@@ -308,12 +309,13 @@ TEST_F(AccessListTest, AnOwnerWithoutPrivilegesSetsTheGroup)
 	show("getfacl before", path, getfacl(path));
 	std::string user = "--reuid=" + std::to_string(kNamedUser);
 	std::string group = "--regid=" + std::to_string(kOwningGroup);
-	EXPECT_EQ(run_child({"setpriv", user, group, "--clear-groups"},
-		"AccessListChild.SetGroupWrite", kChildVariable, path), 0);
+	EXPECT_EQ(run_child({"setpriv", user, group, "--clear-groups"}, "AccessListChild.SetGroupWrite",
+				  kChildVariable, path),
+		0);
 	std::string after = getfacl(path);
 	show("getfacl after", path, after);
-	EXPECT_EQ(after, "user::rw-\nuser:" + std::to_string(named)
-		+ ":r--\ngroup::rw-\nmask::rw-\nother::---\n\n");
+	EXPECT_EQ(after,
+		"user::rw-\nuser:" + std::to_string(named) + ":r--\ngroup::rw-\nmask::rw-\nother::---\n\n");
 	EXPECT_TRUE(may(kGroupMember, kOwningGroup, path, 'w'));
 	EXPECT_FALSE(may(named, named, path, 'w'));
 	EXPECT_TRUE(may(named, named, path, 'r'));
@@ -353,10 +355,11 @@ TEST(UnreachableNodeTest, AVolumeUnmountedUnderTheWindowIsANodeThatIsGone)
 	std::string refused = namespaces_refused(namespace_launcher());
 	if (!refused.empty())
 		GTEST_SKIP() << "needs a mount namespace of its own, which this system refuses: "
-			<< refused;
+					 << refused;
 	TempFolder folder;
-	EXPECT_EQ(run_child(namespace_launcher(), "VolumeChild.UnmountedUnderTheWindow",
-		kChildVariable, folder.Path()), 0);
+	EXPECT_EQ(run_child(namespace_launcher(), "VolumeChild.UnmountedUnderTheWindow", kChildVariable,
+				  folder.Path()),
+		0);
 }
 
 
@@ -366,17 +369,19 @@ TEST(UnkeptPermissionsTest, AVolumeThatKeepsNoModeSaysSo)
 		GTEST_SKIP() << "needs root to mount through FUSE";
 	if (access("/dev/fuse", R_OK | W_OK) != 0)
 		GTEST_SKIP() << "no /dev/fuse here: FUSE file systems can't be mounted";
-	if (output_of("command -v mkfs.exfat && command -v mount.exfat-fuse && echo found").find(
-			"found") == std::string::npos) {
+	if (output_of("command -v mkfs.exfat && command -v mount.exfat-fuse && echo found")
+			.find("found")
+		== std::string::npos) {
 		GTEST_SKIP() << "needs mkfs.exfat (exfatprogs) and mount.exfat-fuse (exfat-fuse)";
 	}
 	std::string refused = namespaces_refused(namespace_launcher());
 	if (!refused.empty())
 		GTEST_SKIP() << "needs a mount namespace of its own, which this system refuses: "
-			<< refused;
+					 << refused;
 	TempFolder folder;
-	EXPECT_EQ(run_child(namespace_launcher(), "VolumeChild.KeepsNoMode", kChildVariable,
-		folder.Path()), 0);
+	EXPECT_EQ(
+		run_child(namespace_launcher(), "VolumeChild.KeepsNoMode", kChildVariable, folder.Path()),
+		0);
 	std::string skipped = output_of("cat '" + folder.Path() + "/skipped'");
 	if (skipped.find("No such file") == std::string::npos)
 		GTEST_SKIP() << skipped;

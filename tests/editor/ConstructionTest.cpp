@@ -50,8 +50,8 @@ descriptor_has(int fd, const char* marker)
 extern "C" int
 stat(const char* path, struct stat* st)
 {
-	static auto real = reinterpret_cast<int (*)(const char*, struct stat*)>(
-		dlsym(RTLD_NEXT, "stat"));
+	static auto real
+		= reinterpret_cast<int (*)(const char*, struct stat*)>(dlsym(RTLD_NEXT, "stat"));
 	if (sFolderVanished && strstr(path, kUnstatableFolder) != NULL) {
 		errno = ENOENT;
 		return -1;

@@ -81,8 +81,8 @@ private:
 
 // Runs this test program again through launcher (setpriv, unshare), with only the child test
 // named filter, and variable set to value for it to find its work; returns the exit status.
-int run_child(std::vector<std::string> launcher, const std::string& filter,
-	const char* variable, const std::string& value);
+int run_child(std::vector<std::string> launcher, const std::string& filter, const char* variable,
+	const std::string& value);
 
 // The path of this test program.
 std::string test_program_path();

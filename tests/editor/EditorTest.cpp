@@ -166,8 +166,8 @@ TEST_F(EditorTest, NothingSelectedSaysSoAndReturnsAtOnce)
 TEST_F(EditorTest, EntriesThatCantBeOpenedAreReportedInOrder)
 {
 	std::string good = fFolder.MakeFile("good", 0640);
-	BMessage message = refs_message({fFolder.Path() + "/missing-1", good,
-		fFolder.Path() + "/missing-2"});
+	BMessage message
+		= refs_message({fFolder.Path() + "/missing-1", good, fFolder.Path() + "/missing-2"});
 	AddOnCall call(process_refs, message);
 
 	auto first = fUser.WaitForAlert();

@@ -27,7 +27,6 @@ namespace {
 const char* const kChildVariable = "BITGATE_CHILD";
 
 
-
 // Whether the unprivileged user may run this program: not when a folder above the build is closed
 // to others, as root's home is.
 bool
@@ -92,7 +91,7 @@ TEST(RefusedWriteTest, AnotherOwnersFileIsRefused)
 		GTEST_SKIP() << "needs root to make a file of another owner";
 	if (!other_user_can_run_this())
 		GTEST_SKIP() << "the unprivileged user can't reach " << test_program_path()
-			<< ": a folder above the build is closed to other users";
+					 << ": a folder above the build is closed to other users";
 	TempFolder folder;
 	std::string path = folder.MakeFile("roots-file", 0644);
 	int status = run_child({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"},
@@ -118,10 +117,10 @@ TEST(RefusedWriteTest, AReadOnlyVolumeIsRefused)
 	std::string refused = namespaces_refused();
 	if (!refused.empty())
 		GTEST_SKIP() << "needs a user and mount namespace of its own, which this system refuses: "
-			<< refused;
+					 << refused;
 	TempFolder folder;
-	int status = run_child({"unshare", "-Urm"}, "RefusedWriteChild.ReadOnlyVolume",
-		kChildVariable, folder.Path());
+	int status = run_child({"unshare", "-Urm"}, "RefusedWriteChild.ReadOnlyVolume", kChildVariable,
+		folder.Path());
 	EXPECT_EQ(status, 0);
 }
 

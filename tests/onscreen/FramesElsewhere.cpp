@@ -106,8 +106,8 @@ main(int argc, char** argv)
 		atom("_NET_WORKAREA"), atom("_NET_CURRENT_DESKTOP"), atom("_NET_SUPPORTING_WM_CHECK")};
 	set_longs(root, "_NET_SUPPORTED", XA_ATOM, reinterpret_cast<const long*>(supported),
 		sizeof(supported) / sizeof(supported[0]));
-	const long area[4] = {0, sBar, DisplayWidth(sDisplay, screen),
-		DisplayHeight(sDisplay, screen) - sBar};
+	const long area[4]
+		= {0, sBar, DisplayWidth(sDisplay, screen), DisplayHeight(sDisplay, screen) - sBar};
 	set_longs(root, "_NET_WORKAREA", XA_CARDINAL, area, 4);
 	const long desktop = 0;
 	set_longs(root, "_NET_CURRENT_DESKTOP", XA_CARDINAL, &desktop, 1);

@@ -37,14 +37,14 @@ main(int argc, char** argv)
 
 	// The window manager reads both before it manages the window.
 	Atom dock = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DOCK", False);
-	XChangeProperty(display, panel, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM,
-		32, PropModeReplace, reinterpret_cast<unsigned char*>(&dock), 1);
+	XChangeProperty(display, panel, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+		PropModeReplace, reinterpret_cast<unsigned char*>(&dock), 1);
 	// Left, right, top, bottom, then where each runs along its edge.
 	long strut[12] = {0, 0, height, 0, 0, 0, 0, 0, 0, width - 1, 0, 0};
 	XChangeProperty(display, panel, XInternAtom(display, "_NET_WM_STRUT_PARTIAL", False),
 		XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(strut), 12);
-	XChangeProperty(display, panel, XInternAtom(display, "_NET_WM_STRUT", False), XA_CARDINAL,
-		32, PropModeReplace, reinterpret_cast<unsigned char*>(strut), 4);
+	XChangeProperty(display, panel, XInternAtom(display, "_NET_WM_STRUT", False), XA_CARDINAL, 32,
+		PropModeReplace, reinterpret_cast<unsigned char*>(strut), 4);
 	// Where it asks to be, as panels do, rather than where the window manager would put it.
 	XSizeHints hints = {};
 	hints.flags = USPosition | USSize;

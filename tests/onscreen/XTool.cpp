@@ -70,8 +70,9 @@ bool
 next_event(XEvent* event, clock_type::time_point deadline)
 {
 	while (XPending(sDisplay) == 0) {
-		auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-			deadline - clock_type::now()).count();
+		auto left
+			= std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock_type::now())
+				  .count();
 		if (left <= 0)
 			return false;
 		pollfd descriptor = {ConnectionNumber(sDisplay), POLLIN, 0};
@@ -247,8 +248,9 @@ wait_deleted(Window window, Atom property, clock_type::time_point deadline)
 			if (event.xproperty.atom == property && event.xproperty.state == PropertyDelete)
 				return true;
 		}
-		auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-			deadline - clock_type::now()).count();
+		auto left
+			= std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock_type::now())
+				  .count();
 		if (left <= 0)
 			return false;
 		pollfd descriptor = {ConnectionNumber(sDisplay), POLLIN, 0};
@@ -266,8 +268,8 @@ send_in_pieces(const XSelectionRequestEvent& request, Atom property, const std::
 	auto deadline = clock_type::now() + std::chrono::seconds(10);
 	XSelectInput(sDisplay, request.requestor, PropertyChangeMask);
 	long size = static_cast<long>(bytes.size());
-	XChangeProperty(sDisplay, request.requestor, property, XInternAtom(sDisplay, "INCR", False),
-		32, PropModeReplace, reinterpret_cast<const unsigned char*>(&size), 1);
+	XChangeProperty(sDisplay, request.requestor, property, XInternAtom(sDisplay, "INCR", False), 32,
+		PropModeReplace, reinterpret_cast<const unsigned char*>(&size), 1);
 	reply->xselection.property = property;
 	XSendEvent(sDisplay, request.requestor, False, NoEventMask, reply);
 	XFlush(sDisplay);
@@ -277,8 +279,8 @@ send_in_pieces(const XSelectionRequestEvent& request, Atom property, const std::
 		if (sMode == kDie && offset > 0)
 			_exit(0);
 		size_t length = std::min(kPieceSize, bytes.size() - offset);
-		XChangeProperty(sDisplay, request.requestor, property, request.target, 8,
-			PropModeReplace, reinterpret_cast<const unsigned char*>(bytes.data() + offset),
+		XChangeProperty(sDisplay, request.requestor, property, request.target, 8, PropModeReplace,
+			reinterpret_cast<const unsigned char*>(bytes.data() + offset),
 			static_cast<int>(length));
 		XFlush(sDisplay);
 		if (length == 0)
@@ -323,9 +325,8 @@ answer_request(const XSelectionRequestEvent& request, const offer_list& offers)
 			send_in_pieces(request, property, bytes, &reply);
 			return;
 		}
-		XChangeProperty(sDisplay, request.requestor, property, request.target, 8,
-			PropModeReplace, reinterpret_cast<const unsigned char*>(bytes.data()),
-			static_cast<int>(bytes.size()));
+		XChangeProperty(sDisplay, request.requestor, property, request.target, 8, PropModeReplace,
+			reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
 		reply.xselection.property = property;
 		break;
 	}
@@ -394,8 +395,10 @@ drop(Window target, int x, int y, char** types, int typeCount)
 	unsigned long count;
 	unsigned long after;
 	unsigned char* data = NULL;
-	if (XGetWindowProperty(sDisplay, target, XInternAtom(sDisplay, "XdndAware", False), 0, 1,
-			False, XA_ATOM, &actual, &format, &count, &after, &data) != Success || count == 0) {
+	if (XGetWindowProperty(sDisplay, target, XInternAtom(sDisplay, "XdndAware", False), 0, 1, False,
+			XA_ATOM, &actual, &format, &count, &after, &data)
+			!= Success
+		|| count == 0) {
 		fprintf(stderr, "xtool: window %lu takes no drops\n", target);
 		return 1;
 	}
@@ -406,7 +409,8 @@ drop(Window target, int x, int y, char** types, int typeCount)
 	// target sees no crossing until the source lets go.
 	move_pointer(0, 0);
 	if (XGrabPointer(sDisplay, root, False, ButtonMotionMask | ButtonReleaseMask, GrabModeAsync,
-			GrabModeAsync, None, None, CurrentTime) != GrabSuccess) {
+			GrabModeAsync, None, None, CurrentTime)
+		!= GrabSuccess) {
 		fprintf(stderr, "xtool: can't grab the pointer\n");
 		return 1;
 	}
@@ -422,14 +426,13 @@ drop(Window target, int x, int y, char** types, int typeCount)
 	}
 	long more = 0;
 	if (offers.size() > 3) {
-		XChangeProperty(sDisplay, source, XInternAtom(sDisplay, "XdndTypeList", False), XA_ATOM,
-			32, PropModeReplace, reinterpret_cast<const unsigned char*>(typeList.data()),
+		XChangeProperty(sDisplay, source, XInternAtom(sDisplay, "XdndTypeList", False), XA_ATOM, 32,
+			PropModeReplace, reinterpret_cast<const unsigned char*>(typeList.data()),
 			static_cast<int>(typeList.size()));
 		more = 1;
 	}
 	long copy = static_cast<long>(XInternAtom(sDisplay, "XdndActionCopy", False));
-	send_xdnd(target, source, "XdndEnter", (version << 24) | more, types3[0], types3[1],
-		types3[2]);
+	send_xdnd(target, source, "XdndEnter", (version << 24) | more, types3[0], types3[1], types3[2]);
 	send_xdnd(target, source, "XdndPosition", 0, (x << 16) | y, CurrentTime, copy);
 	XEvent answer;
 	if (!wait_xdnd("XdndStatus", offers, &answer, deadline)) {
@@ -522,7 +525,8 @@ main(int argc, char** argv)
 		sMode = kDie;
 	if ((command == "drop" || sMode != kHonest) && argc >= 7 && argc % 2 == 1)
 		return drop(strtoul(argv[2], NULL, 0), atoi(argv[3]), atoi(argv[4]), argv + 5, argc - 5);
-	fprintf(stderr, "usage: xtool wait-window TITLE MS | wait-gone ID MS | close ID"
+	fprintf(stderr,
+		"usage: xtool wait-window TITLE MS | wait-gone ID MS | close ID"
 		" | drop[-whole|-vanish|-die] ID X Y TYPE FILE [TYPE FILE]..."
 		" | xdnd ID MESSAGE SOURCE [FORMAT] | destroy ID\n");
 	return 2;

@@ -74,8 +74,8 @@ example_area()
 	std::vector<uint8> area(2074, 0);
 	for (size_t offset = 0x44; offset < 0x7AC; offset += 4)
 		put32(area, offset, kFiller[(offset / 4) % 3]);
-	const uint8 header[16] = {0x00, 0x10, 0x4F, 0x44, 0x02, 0, 0, 0, 0x44, 0, 0, 0, 0x44, 0x06,
-		0, 0};
+	const uint8 header[16]
+		= {0x00, 0x10, 0x4F, 0x44, 0x02, 0, 0, 0, 0x44, 0, 0, 0, 0x44, 0x06, 0, 0};
 	std::copy(header, header + 16, area.begin());
 	std::fill(area.begin() + 16, area.begin() + 0x44, 0);
 	put32(area, 0x44, 0x44);
@@ -152,9 +152,9 @@ version_records(const char* shortInfo, const char* longInfo)
 std::vector<uint8>
 file_types()
 {
-	std::vector<uint8> bytes = {0x31, 0x42, 0x4F, 0x46, 0x01, 0x00, 0x00, 0x41, 0x41, 0, 0, 0, 0, 0,
-		0, 0, 0x01, 0x09, 0x52, 0x54, 0x53, 0x43, 0x20, 0, 0, 0, 0x05, 't', 'y', 'p', 'e', 's',
-		0x19, 0, 0, 0};
+	std::vector<uint8> bytes
+		= {0x31, 0x42, 0x4F, 0x46, 0x01, 0x00, 0x00, 0x41, 0x41, 0, 0, 0, 0, 0, 0, 0, 0x01, 0x09,
+			0x52, 0x54, 0x53, 0x43, 0x20, 0, 0, 0, 0x05, 't', 'y', 'p', 'e', 's', 0x19, 0, 0, 0};
 	std::vector<uint8> type = text_bytes("application/octet-stream");
 	bytes.insert(bytes.end(), type.begin(), type.end());
 	bytes.insert(bytes.end(), 4, 0);
@@ -211,7 +211,8 @@ expect_deliverable_records(const char* path, const char* signature, const char* 
 	// Transparent around the picture, drawn inside.
 	EXPECT_EQ(large->data[0], 255);
 	EXPECT_EQ(small->data[255], 255);
-	EXPECT_GT(std::count_if(small->data.begin(), small->data.end(), [](uint8 p) { return p != 255; }),
+	EXPECT_GT(
+		std::count_if(small->data.begin(), small->data.end(), [](uint8 p) { return p != 255; }),
 		128);
 }
 
@@ -362,8 +363,8 @@ TEST(ResourceFileTest, AttachesAfterTheELFImageAndReplacesEarlierRecords)
 	// The program still runs (without arguments it prints its usage and exits with 2), with the
 	// libraries from beside the original.
 	std::string host(HOST_PATH);
-	std::string command = "LD_LIBRARY_PATH='" + host.substr(0, host.rfind('/')) + "' '" + program
-		+ "' 2>/dev/null";
+	std::string command
+		= "LD_LIBRARY_PATH='" + host.substr(0, host.rfind('/')) + "' '" + program + "' 2>/dev/null";
 	int status = system(command.c_str());
 	ASSERT_TRUE(WIFEXITED(status));
 	EXPECT_EQ(WEXITSTATUS(status), 2);
@@ -375,8 +376,7 @@ TEST(ResourceFileTest, TellsFilesWithoutRecordsFromOthers)
 	TempFolder folder;
 	ASSERT_TRUE(folder.IsValid());
 	std::vector<resource_record> records;
-	EXPECT_EQ(BPrivate::read_resources((folder / "missing").c_str(), &records),
-		B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(BPrivate::read_resources((folder / "missing").c_str(), &records), B_ENTRY_NOT_FOUND);
 	ASSERT_TRUE(folder.MakeFile("text"));
 	{
 		std::ofstream text(folder / "text");

@@ -292,11 +292,12 @@ TEST_F(NodeTest, UnprivilegedUserIsRefusedAWrite)
 		"test", "-x", STORAGE_PERMISSION_WRITER, NULL};
 	int probeStatus = 0;
 	ASSERT_EQ(posix_spawnp(&probe, "setpriv", NULL, NULL, const_cast<char* const*>(probeArguments),
-		environ), 0);
+				  environ),
+		0);
 	ASSERT_EQ(waitpid(probe, &probeStatus, 0), probe);
 	if (!WIFEXITED(probeStatus) || WEXITSTATUS(probeStatus) != 0)
 		GTEST_SKIP() << "the unprivileged user can't reach " << STORAGE_PERMISSION_WRITER
-			<< ": a folder above the build is closed to other users";
+					 << ": a folder above the build is closed to other users";
 
 	// The other user must be able to reach the file, not change it.
 	ASSERT_EQ(chmod(fFolder.Path().c_str(), 0755), 0);

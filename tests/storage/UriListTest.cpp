@@ -87,8 +87,7 @@ TEST(UriListTest, FileUrisThatNameNoLocalFileAreRefused)
 
 TEST(UriListTest, ListsSkipCrBlankAndCommentLines)
 {
-	EXPECT_EQ(files_of("file:///a\r\nfile:///b%20c\r\n"),
-		(std::vector<std::string>{"/a", "/b c"}));
+	EXPECT_EQ(files_of("file:///a\r\nfile:///b%20c\r\n"), (std::vector<std::string>{"/a", "/b c"}));
 	EXPECT_EQ(files_of("# comment\n\nfile:///a\n\n/plain/path\n"),
 		(std::vector<std::string>{"/a", "/plain/path"}));
 	EXPECT_EQ(files_of("file:///no/newline"), (std::vector<std::string>{"/no/newline"}));

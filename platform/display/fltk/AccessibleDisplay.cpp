@@ -87,8 +87,7 @@ AccessibleDisplay::Start(const char* programName)
 
 
 AccessibleDisplay::AccessibleDisplay(const char* programName)
-	:
-	fProgramName(programName != NULL ? programName : "")
+	: fProgramName(programName != NULL ? programName : "")
 {
 }
 
@@ -231,8 +230,8 @@ AccessibleDisplay::_RunBridge()
 	if (module == NULL) {
 		fprintf(stderr, "accessibility: %s\n", dlerror());
 	} else {
-		auto run = reinterpret_cast<bool (*)(AccessibleDisplay*)>(
-			dlsym(module, "be_accessibility_run"));
+		auto run
+			= reinterpret_cast<bool (*)(AccessibleDisplay*)>(dlsym(module, "be_accessibility_run"));
 		if (run == NULL || !run(this))
 			fprintf(stderr, "accessibility: the accessibility bridge did not start\n");
 	}
@@ -257,8 +256,8 @@ AccessibleDisplay::_Stop()
 	bool stopped;
 	{
 		std::unique_lock<std::mutex> guard(self->fLock);
-		stopped = self->fStateChanged.wait_for(guard, kStopWait,
-			[self] { return !self->fRunning; });
+		stopped
+			= self->fStateChanged.wait_for(guard, kStopWait, [self] { return !self->fRunning; });
 	}
 	// A bridge stuck on the bus is left behind rather than holding the process.
 	if (!self->fThread.joinable())

@@ -55,8 +55,7 @@ public:
 	// On the display thread.
 	void SetWindow(display_id window, const window_state& state, Fl_Window* widget);
 	void RemoveWindow(display_id window);
-	void SetView(display_id window, display_id view, const view_state& state,
-		Fl_Widget* widget);
+	void SetView(display_id window, display_id view, const view_state& state, Fl_Widget* widget);
 	void RemoveView(display_id window, display_id view);
 
 	// On the bridge's thread.

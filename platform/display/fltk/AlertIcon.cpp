@@ -14,8 +14,7 @@ namespace BPrivate {
 
 
 AlertIcon::AlertIcon(view_record* record, const DisplayScale& scale)
-	:
-	PassiveWidget<Fl_Widget>(record, scale)
+	: PassiveWidget<Fl_Widget>(record, scale)
 {
 }
 

@@ -12,9 +12,8 @@ namespace BPrivate {
 
 
 ButtonWidget::ButtonWidget(const DisplayScale& scale)
-	:
-	Fl_Button(0, 0, 1, 1),
-	fScale(scale)
+	: Fl_Button(0, 0, 1, 1),
+	  fScale(scale)
 {
 }
 

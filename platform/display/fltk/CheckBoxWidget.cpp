@@ -11,9 +11,8 @@ namespace BPrivate {
 
 
 CheckBoxWidget::CheckBoxWidget(const DisplayScale& scale)
-	:
-	Fl_Check_Button(0, 0, 1, 1),
-	fScale(scale)
+	: Fl_Check_Button(0, 0, 1, 1),
+	  fScale(scale)
 {
 }
 

@@ -46,8 +46,7 @@ int
 watch_windows(void* event, void*)
 {
 	const XEvent& xEvent = *static_cast<const XEvent*>(event);
-	if (xEvent.type != DestroyNotify
-		|| xEvent.xdestroywindow.event != xEvent.xdestroywindow.window)
+	if (xEvent.type != DestroyNotify || xEvent.xdestroywindow.event != xEvent.xdestroywindow.window)
 		return 0;
 	// A window hidden by us is no longer found.
 	if (FltkWindow* window = dynamic_cast<FltkWindow*>(fl_find(xEvent.xdestroywindow.window)))
@@ -79,8 +78,7 @@ FltkDisplay::Create()
 		display = XOpenDisplay(NULL);
 	if (display == NULL) {
 		if (name == NULL || name[0] == '\0') {
-			fprintf(stderr, "%s: can't open the X display: DISPLAY is not set\n",
-				program.c_str());
+			fprintf(stderr, "%s: can't open the X display: DISPLAY is not set\n", program.c_str());
 		} else {
 			fprintf(stderr, "%s: can't open the X display \"%s\"\n", program.c_str(), name);
 		}
@@ -91,10 +89,9 @@ FltkDisplay::Create()
 
 
 FltkDisplay::FltkDisplay(void* xDisplay)
-	:
-	fRecords(fScale),
-	fRequests([this] { fRecords.RelinkChanged(); }),
-	fMetrics(fRequests, fScale)
+	: fRecords(fScale),
+	  fRequests([this] { fRecords.RelinkChanged(); }),
+	  fMetrics(fRequests, fScale)
 {
 	fRequests.Start([this, xDisplay] { _Open(xDisplay); }, [this] { _Run(); });
 }
@@ -216,8 +213,7 @@ FltkDisplay::PlaceWindow(const BRect& frame)
 		int left = x;
 		int top = y;
 		// From whole pixels, so that the kits' frame is where the window really goes.
-		if (fWorkArea->Keep(&left, &top, w, h, fRecords.FramedWindow())
-			&& (left != x || top != y))
+		if (fWorkArea->Keep(&left, &top, w, h, fRecords.FramedWindow()) && (left != x || top != y))
 			placed.OffsetTo(fScale.Logical(left), fScale.Logical(top));
 	});
 	return placed;

@@ -12,13 +12,12 @@ namespace BPrivate {
 
 
 FltkWindow::FltkWindow(display_id id, const view_records* views, const DisplayScale& scale)
-	:
-	Fl_Double_Window(0, 0, 1, 1),
-	fId(id),
-	fViews(views),
-	fScale(scale),
-	fAlert(false),
-	fClosable(true)
+	: Fl_Double_Window(0, 0, 1, 1),
+	  fId(id),
+	  fViews(views),
+	  fScale(scale),
+	  fAlert(false),
+	  fClosable(true)
 {
 	end();
 	resizable(NULL);
@@ -100,8 +99,7 @@ FltkWindow::_FirstButton() const
 		if (view.state.kind != VIEW_BUTTON || !view.state.enabled)
 			continue;
 		if (first == NULL || view.state.parent < first->state.parent
-			|| (view.state.parent == first->state.parent
-				&& view.state.index < first->state.index))
+			|| (view.state.parent == first->state.parent && view.state.index < first->state.index))
 			first = &view;
 	}
 	return first;

@@ -48,9 +48,8 @@ logical_metric(const font_spec& font, const DisplayScale& scale, Measure measure
 
 
 MetricCache::MetricCache(RequestQueue& requests, const DisplayScale& scale)
-	:
-	fRequests(requests),
-	fScale(scale)
+	: fRequests(requests),
+	  fScale(scale)
 {
 }
 

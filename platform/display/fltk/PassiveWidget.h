@@ -21,10 +21,9 @@ template<class Base>
 class PassiveWidget : public Base {
 public:
 	PassiveWidget(view_record* record, const DisplayScale& scale)
-		:
-		Base(0, 0, 1, 1),
-		fRecord(record),
-		fScale(scale)
+		: Base(0, 0, 1, 1),
+		  fRecord(record),
+		  fScale(scale)
 	{
 	}
 

@@ -119,8 +119,7 @@ in_pixels(State state, const DisplayScale& scale)
 
 
 RecordSync::RecordSync(const DisplayScale& scale)
-	:
-	fScale(scale)
+	: fScale(scale)
 {
 }
 
@@ -345,8 +344,8 @@ RecordSync::_Relink(window_record& record)
 		places.push_back(place);
 	}
 	for (const auto& entry : children_in_order(places)) {
-		Fl_Group* group = entry.first == 0
-			? record.widget : record.views.at(entry.first)->widget->as_group();
+		Fl_Group* group
+			= entry.first == 0 ? record.widget : record.views.at(entry.first)->widget->as_group();
 		const std::vector<display_id>& list = entry.second;
 		for (size_t i = 0; i < list.size(); i++) {
 			Fl_Widget* widget = record.views.at(list[i])->widget;

@@ -25,8 +25,7 @@ noop(void*)
 
 
 RequestQueue::RequestQueue(std::function<void()> afterBatch)
-	:
-	fAfterBatch(std::move(afterBatch))
+	: fAfterBatch(std::move(afterBatch))
 {
 }
 

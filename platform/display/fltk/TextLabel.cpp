@@ -8,8 +8,7 @@ namespace BPrivate {
 
 
 TextLabel::TextLabel(view_record* record, const DisplayScale& scale)
-	:
-	PassiveWidget<Fl_Box>(record, scale)
+	: PassiveWidget<Fl_Box>(record, scale)
 {
 }
 

@@ -23,8 +23,7 @@ const int kCaptionInset = 8;
 
 
 ViewGroup::ViewGroup(view_record* record, const DisplayScale& scale)
-	:
-	PassiveWidget<Fl_Group>(record, scale)
+	: PassiveWidget<Fl_Group>(record, scale)
 {
 	end();
 	resizable(NULL);

@@ -34,7 +34,8 @@ read_longs(Display* display, Window window, Atom property, Atom type, long count
 	unsigned long after;
 	unsigned char* data = NULL;
 	if (XGetWindowProperty(display, window, property, 0, count, False, type, &actualType, &format,
-			&items, &after, &data) != Success)
+			&items, &after, &data)
+		!= Success)
 		return false;
 	bool found = actualType == type && format == 32 && items >= static_cast<unsigned long>(minimum);
 	if (found) {
@@ -66,12 +67,11 @@ is_change(Display*, XEvent* event, XPointer data)
 
 
 WorkArea::WorkArea(Display* display)
-	:
-	fDisplay(display),
-	fWorkArea(XInternAtom(display, "_NET_WORKAREA", False)),
-	fCurrentDesktop(XInternAtom(display, "_NET_CURRENT_DESKTOP", False)),
-	fFrameExtents(XInternAtom(display, "_NET_FRAME_EXTENTS", False)),
-	fAsked(false)
+	: fDisplay(display),
+	  fWorkArea(XInternAtom(display, "_NET_WORKAREA", False)),
+	  fCurrentDesktop(XInternAtom(display, "_NET_CURRENT_DESKTOP", False)),
+	  fFrameExtents(XInternAtom(display, "_NET_FRAME_EXTENTS", False)),
+	  fAsked(false)
 {
 }
 
@@ -104,8 +104,8 @@ WorkArea::_Area(long* x, long* y, long* width, long* height)
 		return false;
 	std::vector<long> desktop;
 	size_t index = 0;
-	if (read_longs(fDisplay, root, fCurrentDesktop, XA_CARDINAL, 1, 1, &desktop)
-		&& desktop[0] >= 0 && 4 * static_cast<size_t>(desktop[0]) + 3 < areas.size())
+	if (read_longs(fDisplay, root, fCurrentDesktop, XA_CARDINAL, 1, 1, &desktop) && desktop[0] >= 0
+		&& 4 * static_cast<size_t>(desktop[0]) + 3 < areas.size())
 		index = 4 * static_cast<size_t>(desktop[0]);
 	*x = areas[index];
 	*y = areas[index + 1];
@@ -165,8 +165,7 @@ WorkArea::_AskExtents()
 	message.xclient.window = window;
 	message.xclient.message_type = request;
 	message.xclient.format = 32;
-	XSendEvent(fDisplay, root, False, SubstructureRedirectMask | SubstructureNotifyMask,
-		&message);
+	XSendEvent(fDisplay, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &message);
 
 	std::optional<extents> answer = _AwaitExtents(window, false);
 	if (answer && answer->left == 0 && answer->right == 0 && answer->top == 0
@@ -193,14 +192,16 @@ WorkArea::_AwaitExtents(Window window, bool decorated)
 	XEvent event;
 	while (true) {
 		if (XCheckIfEvent(fDisplay, &event, &is_change, reinterpret_cast<XPointer>(&change))) {
-			if (!decorated || (_ReadExtents(window, &answer)
+			if (!decorated
+				|| (_ReadExtents(window, &answer)
 					&& (answer.left != 0 || answer.right != 0 || answer.top != 0
 						|| answer.bottom != 0)))
 				break;
 			continue;
 		}
 		auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-			deadline - std::chrono::steady_clock::now()).count();
+			deadline - std::chrono::steady_clock::now())
+						.count();
 		if (left <= 0)
 			break;
 		pollfd descriptor = {ConnectionNumber(fDisplay), POLLIN, 0};
@@ -222,12 +223,10 @@ WorkArea::_MapHidden(Window window)
 	hints.initial_state = IconicState;
 	hints.input = False;
 	XSetWMHints(fDisplay, window, &hints);
-	Atom states[] = {
-		XInternAtom(fDisplay, "_NET_WM_STATE_SKIP_TASKBAR", False),
-		XInternAtom(fDisplay, "_NET_WM_STATE_SKIP_PAGER", False)
-	};
-	XChangeProperty(fDisplay, window, XInternAtom(fDisplay, "_NET_WM_STATE", False), XA_ATOM,
-		32, PropModeReplace, reinterpret_cast<unsigned char*>(states), 2);
+	Atom states[] = {XInternAtom(fDisplay, "_NET_WM_STATE_SKIP_TASKBAR", False),
+		XInternAtom(fDisplay, "_NET_WM_STATE_SKIP_PAGER", False)};
+	XChangeProperty(fDisplay, window, XInternAtom(fDisplay, "_NET_WM_STATE", False), XA_ATOM, 32,
+		PropModeReplace, reinterpret_cast<unsigned char*>(states), 2);
 	// A user time of 0 asks the window manager not to raise or focus it.
 	long userTime = 0;
 	XChangeProperty(fDisplay, window, XInternAtom(fDisplay, "_NET_WM_USER_TIME", False),

@@ -55,30 +55,29 @@ convert_line_ends(std::string* text)
 
 
 XdndTarget::XdndTarget(drop_handler handler)
-	:
-	fHandler(std::move(handler)),
-	fDisplay(fl_display),
-	fEnter(XInternAtom(fDisplay, "XdndEnter", False)),
-	fPosition(XInternAtom(fDisplay, "XdndPosition", False)),
-	fStatus(XInternAtom(fDisplay, "XdndStatus", False)),
-	fLeave(XInternAtom(fDisplay, "XdndLeave", False)),
-	fDropMessage(XInternAtom(fDisplay, "XdndDrop", False)),
-	fFinished(XInternAtom(fDisplay, "XdndFinished", False)),
-	fTypeList(XInternAtom(fDisplay, "XdndTypeList", False)),
-	fSelection(XInternAtom(fDisplay, "XdndSelection", False)),
-	fActionCopy(XInternAtom(fDisplay, "XdndActionCopy", False)),
-	fIncrType(XInternAtom(fDisplay, "INCR", False)),
-	fProperty(XInternAtom(fDisplay, "_XDND_DROP_DATA", False)),
-	fSource(None),
-	fTarget(None),
-	fType(None),
-	fRootX(0),
-	fRootY(0),
-	fWatched(None),
-	fConverting(false),
-	fIncremental(false),
-	fTooLarge(false),
-	fAnnounced(0)
+	: fHandler(std::move(handler)),
+	  fDisplay(fl_display),
+	  fEnter(XInternAtom(fDisplay, "XdndEnter", False)),
+	  fPosition(XInternAtom(fDisplay, "XdndPosition", False)),
+	  fStatus(XInternAtom(fDisplay, "XdndStatus", False)),
+	  fLeave(XInternAtom(fDisplay, "XdndLeave", False)),
+	  fDropMessage(XInternAtom(fDisplay, "XdndDrop", False)),
+	  fFinished(XInternAtom(fDisplay, "XdndFinished", False)),
+	  fTypeList(XInternAtom(fDisplay, "XdndTypeList", False)),
+	  fSelection(XInternAtom(fDisplay, "XdndSelection", False)),
+	  fActionCopy(XInternAtom(fDisplay, "XdndActionCopy", False)),
+	  fIncrType(XInternAtom(fDisplay, "INCR", False)),
+	  fProperty(XInternAtom(fDisplay, "_XDND_DROP_DATA", False)),
+	  fSource(None),
+	  fTarget(None),
+	  fType(None),
+	  fRootX(0),
+	  fRootY(0),
+	  fWatched(None),
+	  fConverting(false),
+	  fIncremental(false),
+	  fTooLarge(false),
+	  fAnnounced(0)
 {
 	for (const char* name : kTypes)
 		fTypes.push_back(XInternAtom(fDisplay, name, False));
@@ -192,8 +191,10 @@ XdndTarget::_Enter(const XClientMessageEvent& message)
 		unsigned long count;
 		unsigned long after;
 		unsigned char* list = NULL;
-		if (XGetWindowProperty(fDisplay, fSource, fTypeList, 0, 0x8000000L, False, XA_ATOM,
-				&actual, &format, &count, &after, &list) == Success && list != NULL) {
+		if (XGetWindowProperty(fDisplay, fSource, fTypeList, 0, 0x8000000L, False, XA_ATOM, &actual,
+				&format, &count, &after, &list)
+				== Success
+			&& list != NULL) {
 			if (actual == XA_ATOM && format == 32) {
 				const long* atoms = reinterpret_cast<const long*>(list);
 				offered.assign(atoms, atoms + count);
@@ -232,7 +233,8 @@ XdndTarget::_Position(const XClientMessageEvent& message)
 	fRootY = static_cast<int>(message.data.l[2] & 0xffff);
 	bool accept = fType != None;
 	// An empty rectangle: every move is worth a new position.
-	_Send(fSource, fTarget, fStatus, accept ? 1 : 0, 0, 0, accept ? static_cast<long>(fActionCopy) : None);
+	_Send(fSource, fTarget, fStatus, accept ? 1 : 0, 0, 0,
+		accept ? static_cast<long>(fActionCopy) : None);
 }
 
 
@@ -318,8 +320,9 @@ XdndTarget::_Read(bool* _incremental, bool* _empty)
 		unsigned long count;
 		unsigned long after;
 		unsigned char* bytes = NULL;
-		if (XGetWindowProperty(fDisplay, fTarget, fProperty, offset, 0x10000, True,
-				AnyPropertyType, &actual, &format, &count, &after, &bytes) != Success)
+		if (XGetWindowProperty(fDisplay, fTarget, fProperty, offset, 0x10000, True, AnyPropertyType,
+				&actual, &format, &count, &after, &bytes)
+			!= Success)
 			return false;
 		if (actual == fIncrType) {
 			// The size the source announces: at least that much is to come.
@@ -386,8 +389,8 @@ void
 XdndTarget::_Refuse()
 {
 	if (fTooLarge) {
-		fprintf(stderr, "%s: refused a drop of more than %zu MiB\n",
-			program_invocation_short_name, kMaxDropSize / (1024 * 1024));
+		fprintf(stderr, "%s: refused a drop of more than %zu MiB\n", program_invocation_short_name,
+			kMaxDropSize / (1024 * 1024));
 	}
 	if (fTarget != None)
 		XDeleteProperty(fDisplay, fTarget, fProperty);

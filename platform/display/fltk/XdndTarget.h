@@ -28,8 +28,8 @@ namespace BPrivate {
 class XdndTarget {
 public:
 	// Takes the bytes dropped on a window at a point in it; returns whether it took them.
-	typedef std::function<bool(Fl_Window* window, int x, int y, const char* data,
-		size_t length)> drop_handler;
+	typedef std::function<bool(Fl_Window* window, int x, int y, const char* data, size_t length)>
+		drop_handler;
 
 	XdndTarget(drop_handler handler);
 	~XdndTarget();

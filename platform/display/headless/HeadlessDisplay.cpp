@@ -89,8 +89,7 @@ HeadlessDisplay::StringWidth(const font_spec& font, const char* text)
 
 
 void
-HeadlessDisplay::GetFontHeight(const font_spec& font, float* ascent, float* descent,
-	float* leading)
+HeadlessDisplay::GetFontHeight(const font_spec& font, float* ascent, float* descent, float* leading)
 {
 	*ascent = ceilf(font.size * 0.93f);
 	*descent = ceilf(font.size * 0.24f);

@@ -14,13 +14,19 @@ namespace BPrivate {
 // Owns a file descriptor (a negative one is none) and closes it when it goes.
 class FileDescriptor {
 public:
-	explicit FileDescriptor(int fd = -1) : fFD(fd) {}
+	explicit FileDescriptor(int fd = -1)
+		: fFD(fd)
+	{
+	}
 	~FileDescriptor() { Reset(); }
 
 	FileDescriptor(const FileDescriptor&) = delete;
 	FileDescriptor& operator=(const FileDescriptor&) = delete;
 
-	FileDescriptor(FileDescriptor&& other) : fFD(other.Release()) {}
+	FileDescriptor(FileDescriptor&& other)
+		: fFD(other.Release())
+	{
+	}
 
 	FileDescriptor& operator=(FileDescriptor&& other)
 	{
