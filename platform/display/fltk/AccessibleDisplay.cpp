@@ -281,8 +281,9 @@ AccessibleDisplay::_Dispatch(int event, Fl_Window* window)
 	// map as FL_SHOW): the thread, and the module it loads (the loader's lock and a share of the
 	// processors for tens of milliseconds), would otherwise be on the way to that window, and
 	// there is nothing to show before it.
-	if (event == FL_SHOW && window != NULL && window->parent() == NULL && !self->fShown) {
-		self->fShown = true;
+	if (event == FL_SHOW && window != NULL && window->parent() == NULL
+		&& !self->fFirstWindowMapped) {
+		self->fFirstWindowMapped = true;
 		std::lock_guard<std::mutex> guard(self->fLock);
 		if (!self->fQuitting) {
 			try {

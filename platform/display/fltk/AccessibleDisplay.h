@@ -83,8 +83,8 @@ private:
 	std::mutex fLock;
 	// The bridge's thread ended.
 	std::condition_variable fStateChanged;
-	// The server mapped a window and the bridge's thread was started: the display thread's own.
-	bool fShown = false;
+	// The display thread's own.
+	bool fFirstWindowMapped = false;
 	bool fQuitting = false;
 	bool fRunning = false;
 	std::atomic<AccessibilityBridge*> fBridge{nullptr};

@@ -26,9 +26,15 @@ FltkWindow::FltkWindow(display_id id, const view_records* views, const DisplaySc
 
 
 void
-FltkWindow::SetBehaviour(bool alert, bool closable)
+FltkWindow::SetAlert(bool alert)
 {
 	fAlert = alert;
+}
+
+
+void
+FltkWindow::SetClosable(bool closable)
+{
 	fClosable = closable;
 }
 

@@ -22,7 +22,10 @@ class FltkWindow : public Fl_Double_Window {
 public:
 	FltkWindow(display_id id, const view_records* views, const DisplayScale& scale);
 
-	void SetBehaviour(bool alert, bool closable);
+	// An alert answers Enter and Escape with its first button; a window that can't be closed
+	// ignores its close box.
+	void SetAlert(bool alert);
+	void SetClosable(bool closable);
 
 	// Drops come from XdndTarget, not as FLTK's events, at a point in pixels.
 	void Drop(int x, int y, const char* data, size_t length);

@@ -206,7 +206,8 @@ RecordSync::ApplyWindow(display_id window, const window_state& state)
 	record->state = state;
 	record->hasState = true;
 
-	widget->SetBehaviour(state.alert, state.closable);
+	widget->SetAlert(state.alert);
+	widget->SetClosable(state.closable);
 	std::string title = visible_text(state.title);
 	if (first || widget->label() == NULL || title != widget->label())
 		widget->copy_label(title.c_str());
