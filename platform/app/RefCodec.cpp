@@ -35,13 +35,16 @@ RefCodec::Encode(const entry_ref& ref)
 	const char* folder = ref.name != NULL ? ref.directory_path() : NULL;
 	size_t folderSize = folder != NULL ? strlen(folder) + 1 : 0;
 
-	std::vector<uint8> item(kNameOffset + nameSize + folderSize);
+	std::vector<uint8> item(kNameOffset);
+	item.reserve(kNameOffset + nameSize + folderSize);
 	memcpy(item.data() + kDeviceOffset, &device, sizeof(device));
 	memcpy(item.data() + kDirectoryOffset, &directory, sizeof(directory));
+	// Appended rather than copied to an offset: g++ 14 can't bound an offset past strlen's
+	// result and warns.
 	if (nameSize > 0)
-		memcpy(item.data() + kNameOffset, ref.name, nameSize);
+		item.insert(item.end(), ref.name, ref.name + nameSize);
 	if (folderSize > 0)
-		memcpy(item.data() + kNameOffset + nameSize, folder, folderSize);
+		item.insert(item.end(), folder, folder + folderSize);
 	return item;
 }
 
