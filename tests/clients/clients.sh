@@ -33,7 +33,7 @@ outside() {
 	local case=$1 program tool
 	program=$(program_of "$case") || exit 2
 	command -v "$program" >/dev/null || skip "$program is not installed (scripts/install-client-deps)"
-	for tool in Xvfb openbox dbus-run-session xdotool xprop setpriv; do
+	for tool in Xvfb openbox xmessage dbus-run-session xdotool xprop setpriv; do
 		command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/install-client-deps)"
 	done
 	"$python" -c 'import pyatspi' 2>/dev/null \

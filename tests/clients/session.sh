@@ -21,19 +21,6 @@ fail() {
 	exit 1
 }
 
-has_window_manager() {
-	xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
-}
-
-# As long as a window's wait: on a loaded machine openbox once took longer than 15 s to manage
-# the screen, saying nothing.
-start_window_manager() {
-	start openbox openbox --sm-disable
-	within 30 has_window_manager && return
-	kill -0 "$openbox_pid" 2>/dev/null && fail "openbox runs but manages no screen after 30 s"
-	fail "openbox ended without managing the screen"
-}
-
 # window TITLE: waits for a visible window titled TITLE; sets win and its inside on the screen,
 # win_x, win_y, win_w, win_h.
 window() {
@@ -260,7 +247,7 @@ entry() {
 		shift
 	done
 	shift
-	start_window_manager
+	start_openbox
 	make_selections
 
 	start_file_manager "$files/one" "$@"
@@ -418,7 +405,7 @@ drag() {
 drop_case() {
 	local dx=$1 dy=$2
 	shift 3
-	start_window_manager
+	start_openbox
 	make_selections
 	start_bitwell
 	start_file_manager "$files/one" "$@"
@@ -472,7 +459,7 @@ case_pcmanfm_drag() {
 open_with() {
 	local item=$1 button=$2
 	shift 3
-	start_window_manager
+	start_openbox
 	make_selections
 	start_file_manager "$files/one" "$@"
 	loaded "$one_file"

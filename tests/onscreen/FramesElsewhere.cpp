@@ -10,6 +10,7 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <set>
 
@@ -85,7 +86,14 @@ main(int argc, char** argv)
 		fprintf(stderr, "usage: frames_elsewhere BAR TITLE\n");
 		return 2;
 	}
-	sDisplay = XOpenDisplay(NULL);
+	// Now and then the server, just started, refuses the first connection: tried again for a
+	// few seconds.
+	for (int attempt = 0; attempt < 100; attempt++) {
+		sDisplay = XOpenDisplay(NULL);
+		if (sDisplay != NULL)
+			break;
+		usleep(50000);
+	}
 	if (sDisplay == NULL) {
 		fprintf(stderr, "frames_elsewhere: can't open the X display\n");
 		return 2;

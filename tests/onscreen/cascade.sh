@@ -9,7 +9,7 @@
 
 set -u
 
-for tool in openbox xdotool xprop xwininfo xrdb import; do
+for tool in openbox xmessage xdotool xprop xwininfo xrdb import; do
 	command -v $tool >/dev/null 2>&1 || { echo "$tool is not installed: skipped"; exit 77; }
 done
 
@@ -22,17 +22,6 @@ cleanup() {
 	rm -rf "$work"
 }
 trap cleanup EXIT
-
-has_window_manager() {
-	xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
-}
-
-# On a loaded machine openbox once took longer than 15 s to manage the screen.
-start_window_manager() {
-	start openbox openbox --sm-disable
-	within 30 has_window_manager && return
-	fail "openbox manages no screen after 30 s"
-}
 
 # Sets area_x, area_y, area_w, area_h: the work area of the desktop in use.
 work_area() {
@@ -103,7 +92,7 @@ cascade() {
 	local dpi=$1 panel=$2
 	local scale=$((dpi / 96))
 	touch "$work/first" "$work/second"
-	start_window_manager
+	start_openbox
 	echo "Xft.dpi: $dpi" | xrdb -nocpp -override || fail "xrdb could not set Xft.dpi"
 
 	# Where the window manager reserves nothing, every window opens where it asks to.
@@ -149,7 +138,7 @@ case_work_area_scaled() {
 case_frames_elsewhere() {
 	touch "$work/first" "$work/second"
 	start manager "$FRAMES_ELSEWHERE" 32 37
-	within 30 has_window_manager || fail "frames_elsewhere manages no screen"
+	within 30 claims_screen || fail "frames_elsewhere manages no screen"
 	until_true 10 "the work area does not start below the top bar" area_starts_at 32
 	open_two
 	[ "$first_x $first_y" = "50 69" ] && [ "$second_x $second_y" = "64 83" ] \

@@ -70,8 +70,10 @@ gone "$pid"
 
 for program in host bitwell; do
 	for signal in TERM KILL; do
+		# The host's second window comes up over the first: its box is the one ticked.
 		if [ $program = host ]; then
 			open_both "$HOST" "$ADDON"
+			window two
 		else
 			open_both "$BITWELL"
 		fi
