@@ -7,6 +7,7 @@
 #                                      NAME (or any of NAME's names, separated by "|")
 #   atspi.py wait PID NAME SECONDS     exits 0 once the menu item NAME shows, 1 if it doesn't
 #   atspi.py selected PID ROLE NAME    exits 0 once the showing ROLE NAME is selected
+#   atspi.py says PID ROLE TEXT...     exits 0 once a showing ROLE's name holds one of TEXT...
 #   atspi.py choose PID NAME...        in the open menu, goes down to the item NAME and presses
 #                                      Return, for each NAME in turn (a submenu's item after its
 #                                      menu's); for menus whose items the tree has no names or
@@ -119,11 +120,19 @@ def activate(pid, name):
 
 
 def is_selected(accessible):
-	"""GTK 4.8 sets SELECTED on the cell that holds the named one, not on the named one."""
+	"""GTK 4.8 sets SELECTED on the cell that holds the named one, not on the named one; the
+	GTK 3 icon view of Caja sets no state at all, its pane's selection tells."""
 	if accessible.getState().contains(pyatspi.STATE_SELECTED):
 		return True
 	parent = accessible.parent
-	return parent is not None and parent.getState().contains(pyatspi.STATE_SELECTED)
+	if parent is None:
+		return False
+	if parent.getState().contains(pyatspi.STATE_SELECTED):
+		return True
+	try:
+		return parent.querySelection().isChildSelected(accessible.getIndexInParent())
+	except NotImplementedError:
+		return False
 
 
 def selected(pid, role, name):
@@ -131,6 +140,13 @@ def selected(pid, role, name):
 		return has_role(accessible, role) and accessible.name == name and is_selected(accessible)
 	if find(pid, test) is None:
 		sys.exit(f"atspi.py: {role} \"{name}\" in {pid} is not selected")
+
+
+def says(pid, role, texts):
+	def test(accessible):
+		return has_role(accessible, role) and any(text in accessible.name for text in texts)
+	if find(pid, test) is None:
+		sys.exit(f"atspi.py: no {role} in {pid} says any of {texts}")
 
 
 def pump():
@@ -253,10 +269,12 @@ def locate(pid, role, name, left, top):
 		sys.exit(f"atspi.py: no {role} \"{name}\" in {pid}")
 	box = found.queryComponent().getExtents(pyatspi.WINDOW_COORDS)
 	x0, y0 = left + box.x, top + box.y
-	# GTK 4.8 gives the place within the window as the screen's: tried first.
+	points = [(x0 + box.width // 2, y0 + box.height // 2)]
+	# GTK 4.8 gives the place within the window as the screen's: tried first. GTK 4.18 gives
+	# the screen's as 0,0, where a click would land on the sidebar and leave the folder.
 	screen = found.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-	points = [(screen.x + screen.width // 2, screen.y + screen.height // 2),
-		(x0 + box.width // 2, y0 + box.height // 2)]
+	if screen.x != 0 or screen.y != 0:
+		points.insert(0, (screen.x + screen.width // 2, screen.y + screen.height // 2))
 	points += [(x0 + dx, y0 + dy) for dy in range(8, box.height + 48, 16)
 		for dx in range(8, box.width + 48, 16)]
 	def selected():
@@ -266,11 +284,13 @@ def locate(pid, role, name, left, top):
 	for x, y in points:
 		subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True,
 			timeout=10)
-		# Clicks a second apart never make a double click, which would open the file.
+		# Clicks a second apart never make a double click, which would open the file; nor does
+		# the press that follows once the item is selected (a drag's).
 		deadline = time.monotonic() + 1
 		while time.monotonic() < deadline:
 			pump()
 			if selected():
+				time.sleep(max(0, deadline - time.monotonic()))
 				print(x, y)
 				return
 			time.sleep(0.05)
@@ -305,6 +325,8 @@ def main():
 		wait(int(sys.argv[2]), sys.argv[3], float(sys.argv[4]))
 	elif command == "selected" and len(sys.argv) == 5:
 		selected(int(sys.argv[2]), sys.argv[3], sys.argv[4])
+	elif command == "says" and len(sys.argv) >= 5:
+		says(int(sys.argv[2]), sys.argv[3], sys.argv[4:])
 	elif command == "locate" and len(sys.argv) == 7:
 		locate(int(sys.argv[2]), sys.argv[3], sys.argv[4], int(sys.argv[5]), int(sys.argv[6]))
 	elif command == "choose" and len(sys.argv) >= 4:
@@ -313,7 +335,7 @@ def main():
 		dump(int(sys.argv[2]))
 	else:
 		sys.exit("usage: atspi.py extents PID ROLE NAME | activate PID NAME | wait PID NAME SECONDS"
-			" | selected PID ROLE NAME | choose PID NAME... | locate PID ROLE NAME X Y | dump PID")
+			" | selected PID ROLE NAME | says PID ROLE TEXT... | choose PID NAME... | locate PID ROLE NAME X Y | dump PID")
 
 
 main()

@@ -170,10 +170,18 @@ context_menu() {
 }
 
 # selection_taken NAME...: waits a few seconds until the items NAME... are selected in the
-# tree (where the file manager has its items there, item_role).
+# tree, where the file manager has its items there (item_role), or else until its status bar
+# names the one item or tells of a selection.
 selection_taken() {
 	local name
-	[ -n "$item_role" ] || return 0
+	if [ -z "$item_role" ]; then
+		if [ $# -eq 1 ]; then
+			ATSPI_SECONDS=5 $atspi says "$fm_pid" "status bar" "\"$1\"" >/dev/null
+		else
+			ATSPI_SECONDS=5 $atspi says "$fm_pid" "status bar" "Selection" "selected" >/dev/null
+		fi
+		return
+	fi
 	for name in "$@"; do
 		ATSPI_SECONDS=5 $atspi selected "$fm_pid" "$item_role" "$name" >/dev/null || return 1
 	done
@@ -316,11 +324,14 @@ case_nemo_action() {
 	entry "Edit Permissions" -- nemo
 }
 
+# Caja's icon view has its items in the tree; Nemo's has them with no state or place.
 case_caja_action() {
+	item_role=icon
 	entry "Caja-Actions actions" "Edit Permissions" -- caja --no-desktop
 }
 
 case_caja_script() {
+	item_role=icon
 	user_actions
 	entry "Scripts" "Edit Permissions" -- caja --no-desktop
 }
