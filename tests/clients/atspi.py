@@ -15,7 +15,8 @@
 #                                      takes a nameless item that lists KEY (Alt+letter, F12)
 #   atspi.py locate PID ROLE NAME X Y  prints "X Y", a point where a click selects the item, in
 #                                      the window whose inside starts at X, Y
-#   atspi.py dump PID                  prints the application's tree, for writing tests
+#   atspi.py dump PID [STATE...]       prints the application's tree, for writing tests; with
+#                                      STATEs, only what has one of them ("focused")
 # PID is the file manager's process; NAME is matched exactly, ROLE by its name ("menu item").
 # Run with the system's Python, which has pyatspi.
 
@@ -297,7 +298,9 @@ def locate(pid, role, name, left, top):
 	sys.exit(f"atspi.py: no click selects {role} \"{name}\" in {pid}")
 
 
-def dump(pid):
+def dump(pid, states):
+	"""With STATES (names such as "selected"), only what has one of them."""
+	wanted = [getattr(pyatspi, "STATE_" + state.upper()) for state in states]
 	deadline = time.monotonic() + kDeadline
 	app = application(pid)
 	while app is None and time.monotonic() < deadline:
@@ -307,12 +310,16 @@ def dump(pid):
 		sys.exit(f"atspi.py: no application {pid}")
 	for accessible, depth in descendants(app):
 		try:
+			if wanted and not any(accessible.getState().contains(state) for state in wanted):
+				continue
 			box = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
 			where = f"{box.x},{box.y} {box.width}x{box.height}"
 		except Exception:
 			where = ""
-		print("  " * depth + f"[{accessible.getRoleName()}] \"{accessible.name}\" {where} "
-			+ accessible.getState().getStates().__repr__().replace("STATE_", ""))
+		names = " ".join(getattr(state, "value_nick", str(state))
+			for state in accessible.getState().getStates())
+		indent = "" if wanted else "  " * depth
+		print(indent + f"[{accessible.getRoleName()}] \"{accessible.name}\" {where} {names}")
 
 
 def main():
@@ -331,11 +338,12 @@ def main():
 		locate(int(sys.argv[2]), sys.argv[3], sys.argv[4], int(sys.argv[5]), int(sys.argv[6]))
 	elif command == "choose" and len(sys.argv) >= 4:
 		choose(int(sys.argv[2]), sys.argv[3:])
-	elif command == "dump" and len(sys.argv) == 3:
-		dump(int(sys.argv[2]))
+	elif command == "dump" and len(sys.argv) >= 3:
+		dump(int(sys.argv[2]), sys.argv[3:])
 	else:
 		sys.exit("usage: atspi.py extents PID ROLE NAME | activate PID NAME | wait PID NAME SECONDS"
-			" | selected PID ROLE NAME | says PID ROLE TEXT... | choose PID NAME... | locate PID ROLE NAME X Y | dump PID")
+			" | selected PID ROLE NAME | says PID ROLE TEXT... | choose PID NAME..."
+			" | locate PID ROLE NAME X Y | dump PID [STATE...]")
 
 
 main()
