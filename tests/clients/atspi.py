@@ -13,8 +13,9 @@
 #                                      menu's); for menus whose items the tree has no names or
 #                                      places for, or which are outside the tree. NAME=KEY also
 #                                      takes a nameless item that lists KEY (Alt+letter, F12)
-#   atspi.py locate PID ROLE NAME X Y  prints "X Y", a point where a click selects the item, in
-#                                      the window whose inside starts at X, Y
+#   atspi.py locate PID ROLE NAME X Y [KEY]
+#                                      prints "X Y", a point where a click (with KEY held, "ctrl")
+#                                      selects the item, in the window whose inside starts at X, Y
 #   atspi.py dump PID [STATE...]       prints the application's tree, for writing tests; with
 #                                      STATEs, only what has one of them ("focused")
 # PID is the file manager's process; NAME is matched exactly, ROLE by its name ("menu item").
@@ -261,7 +262,7 @@ def choose(pid, names):
 	subprocess.run(["xdotool", "key", "Return"], check=True, timeout=10)
 
 
-def locate(pid, role, name, left, top):
+def locate(pid, role, name, left, top, modifier=None):
 	"""A point on the screen where a click selects the item: GTK 4.18 places items within the
 	window only roughly, so points on and around its box are tried in turn, each click
 	checked in the tree."""
@@ -283,8 +284,10 @@ def locate(pid, role, name, left, top):
 			0.1) is not None
 
 	for x, y in points:
-		subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True,
-			timeout=10)
+		click = ["mousemove", str(x), str(y), "click", "1"]
+		if modifier:
+			click = ["keydown", modifier] + click + ["keyup", modifier]
+		subprocess.run(["xdotool"] + click, check=True, timeout=10)
 		# Clicks a second apart never make a double click, which would open the file; nor does
 		# the press that follows once the item is selected (a drag's).
 		deadline = time.monotonic() + 1
@@ -334,8 +337,9 @@ def main():
 		selected(int(sys.argv[2]), sys.argv[3], sys.argv[4])
 	elif command == "says" and len(sys.argv) >= 5:
 		says(int(sys.argv[2]), sys.argv[3], sys.argv[4:])
-	elif command == "locate" and len(sys.argv) == 7:
-		locate(int(sys.argv[2]), sys.argv[3], sys.argv[4], int(sys.argv[5]), int(sys.argv[6]))
+	elif command == "locate" and len(sys.argv) in (7, 8):
+		locate(int(sys.argv[2]), sys.argv[3], sys.argv[4], int(sys.argv[5]), int(sys.argv[6]),
+			*sys.argv[7:])
 	elif command == "choose" and len(sys.argv) >= 4:
 		choose(int(sys.argv[2]), sys.argv[3:])
 	elif command == "dump" and len(sys.argv) >= 3:
@@ -343,7 +347,7 @@ def main():
 	else:
 		sys.exit("usage: atspi.py extents PID ROLE NAME | activate PID NAME | wait PID NAME SECONDS"
 			" | selected PID ROLE NAME | says PID ROLE TEXT... | choose PID NAME..."
-			" | locate PID ROLE NAME X Y | dump PID [STATE...]")
+			" | locate PID ROLE NAME X Y [KEY] | dump PID [STATE...]")
 
 
 main()

@@ -152,9 +152,14 @@ context_menu() {
 	while true; do
 		before=$(popups)
 		tries=$((tries + 1))
-		if [ $tries -gt 1 ] && [ -n "${locate_item-}" ] && [ $# -eq 1 ]; then
-			# Where Ctrl+A did not take, the item is clicked until it is selected.
-			$atspi locate "$fm_pid" "$item_role" "$1" "$fm_x" "$fm_y" >/dev/null
+		if [ $tries -gt 1 ] && [ -n "${locate_item-}" ]; then
+			# Where Ctrl+A did not take, each item is clicked until it is selected, the first
+			# alone, the others with Ctrl.
+			local name key=
+			for name in "$@"; do
+				$atspi locate "$fm_pid" "$item_role" "$name" "$fm_x" "$fm_y" $key >/dev/null
+				key=ctrl
+			done
 		else
 			# A click on the view's empty lower right gives it the keyboard.
 			xdotool mousemove $((fm_x + fm_w - 30)) $((fm_y + fm_h - 60)) click 1 key ctrl+a
