@@ -19,9 +19,11 @@
 #   atspi.py dump PID [STATE...]       prints the application's tree, for writing tests; with
 #                                      STATEs, only what has one of them ("focused")
 # PID is the file manager's process; NAME is matched exactly, ROLE by its name ("menu item").
+# choose presses its keys with xdotool, or with the command ATSPI_PRESS names, given the key.
 # Run with the system's Python, which has pyatspi.
 
 import os
+import shlex
 import subprocess
 import sys
 import time
@@ -172,6 +174,12 @@ def label_of(item):
 	return " ".join(texts)
 
 
+def press(key):
+	"""Presses KEY with the command ATSPI_PRESS names (a compositor's hand), else with xdotool."""
+	command = shlex.split(os.environ.get("ATSPI_PRESS", "xdotool key"))
+	subprocess.run(command + [key], check=True, timeout=10, stdout=subprocess.DEVNULL)
+
+
 class FocusWatch:
 	"""The menu item that took the focus last in PID, told by the tree's events: a menu outside
 	the tree (Qt's) still sends them."""
@@ -205,7 +213,7 @@ class FocusWatch:
 		"""Presses key (if any); the item that has the focus then, None if none took it."""
 		count = self.count
 		if key is not None:
-			subprocess.run(["xdotool", "key", key], check=True, timeout=10)
+			press(key)
 		deadline = time.monotonic() + seconds
 		while self.count == count and time.monotonic() < deadline:
 			pump()
@@ -259,7 +267,7 @@ def choose(pid, names):
 			seen.append(identity(item))
 		if index + 1 < len(names):
 			item = watch.after("Return", 2)
-	subprocess.run(["xdotool", "key", "Return"], check=True, timeout=10)
+	press("Return")
 
 
 def locate(pid, role, name, left, top, modifier=None):
