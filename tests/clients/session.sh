@@ -147,7 +147,7 @@ menu_walk=
 # SELECTED... are, and opens the context menu with the keyboard, until ITEM shows in it (or,
 # walked, until the menu shows; the folder may still be loading at first).
 context_menu() {
-	local item=$1 deadline=$((SECONDS + 40)) before tries=0
+	local item=$1 deadline=$((SECONDS + 40)) before tries=0 name key
 	shift
 	while true; do
 		before=$(popups)
@@ -155,7 +155,7 @@ context_menu() {
 		if [ $tries -gt 1 ] && [ -n "${locate_item-}" ]; then
 			# Where Ctrl+A did not take, each item is clicked until it is selected, the first
 			# alone, the others with Ctrl.
-			local name key=
+			key=
 			for name in "$@"; do
 				$atspi locate "$fm_pid" "$item_role" "$name" "$fm_x" "$fm_y" $key >/dev/null
 				key=ctrl

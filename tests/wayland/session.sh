@@ -371,9 +371,13 @@ cascade_case() {
 	echo ok
 }
 
+# The scripts, ours with a key of its own: GTK 4.18 gives Nautilus's menu items no names, only
+# their keys.
 nautilus_scripts() {
 	bitgate-user-actions install >"$work/user-actions.out" 2>&1 \
 		|| fail "bitgate-user-actions: $(cat "$work/user-actions.out")"
+	mkdir -p "$HOME/.config/nautilus"
+	echo "F12 Edit Permissions" >"$HOME/.config/nautilus/scripts-accels"
 }
 
 case_gnome_drag() {
@@ -381,12 +385,9 @@ case_gnome_drag() {
 	drop_case org.gnome.Nautilus nautilus --new-window
 }
 
-# GTK 4.18 gives Nautilus's menu items no names, only their keys.
 case_gnome_entry() {
 	start_gnome
 	nautilus_scripts
-	mkdir -p "$HOME/.config/nautilus"
-	echo "F12 Edit Permissions" >"$HOME/.config/nautilus/scripts-accels"
 	entry_case org.gnome.Nautilus -- "Scripts=Alt+s" "Edit Permissions=F12" -- nautilus --new-window
 }
 
