@@ -152,6 +152,9 @@ context_menu() {
 	while true; do
 		before=$(popups)
 		tries=$((tries + 1))
+		# Now and then openbox leaves the keyboard on its own window, and a click on the file
+		# manager's does not take it back (seen with Dolphin): given to it outright.
+		xdotool windowfocus "$fm_win" windowactivate "$fm_win" 2>/dev/null
 		if [ $tries -gt 1 ] && [ -n "${locate_item-}" ]; then
 			# Where Ctrl+A did not take, each item is clicked until it is selected, the first
 			# alone, the others with Ctrl.
